@@ -1,0 +1,9 @@
+file(READ "${IN}" hex HEX)
+string(LENGTH "${hex}" len)
+math(EXPR size "${len} / 2")
+string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+string(REGEX REPLACE "((0x..,){16})" "\\1\n" bytes "${bytes}")
+file(WRITE "${OUT}" "// Generated from ${IN}; do not edit.\n#include <cstddef>\n"
+     "extern const unsigned char ${SYMBOL}[];\nextern const std::size_t ${SYMBOL}_size;\n"
+     "const unsigned char ${SYMBOL}[] = {\n${bytes}\n};\n"
+     "const std::size_t ${SYMBOL}_size = ${size};\n")

@@ -1,0 +1,23 @@
+#pragma once
+
+// The phone's clock. Its local time is the machine's, unless $BRENWICK_TIME
+// ("2005-03-07T09:05:00") or a test fixes it, so that stored time stamps can be foreseen.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    friend bool operator==(const LocalTime&, const LocalTime&) = default;
+};
+
+LocalTime GetLocalTime();
+void FixLocalTime(std::optional<LocalTime> time); // for tests; nullopt returns to the real clock
+
+std::optional<LocalTime> ParseIsoTime(std::string_view text); // "YYYY-MM-DDTHH:MM:SS"
+std::string FormatIsoTime(const LocalTime& time);
+
+} // namespace platform
