@@ -65,10 +65,6 @@ public:
         m_text += c;
         return *this;
     }
-    friend CString operator+(CString a, std::u16string_view b) { return a += b; }
-    friend CString operator+(std::u16string_view a, const CString& b) {
-        return CString(std::u16string(a) + b.m_text);
-    }
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_text + b.m_text); }
 
     friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }

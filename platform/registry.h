@@ -110,14 +110,14 @@ public:
     // Runs step as one atomic change: other processes see the state before or after it,
     // never in between. Operations inside it may be nested Atomically calls.
     template <class Step> void Atomically(Step&& step) {
-        BeginAtomic();
+        const bool entered = BeginAtomic();
         try {
             step();
         } catch (...) {
-            EndAtomic(false);
+            EndAtomic(entered, false);
             throw;
         }
-        EndAtomic(true);
+        EndAtomic(entered, true);
     }
 
     // Fault injection for tests: while set, every change fails with AccessDenied.
@@ -127,8 +127,8 @@ private:
     friend class RegistryKey;
     struct Impl;
     Registry();
-    void BeginAtomic();
-    void EndAtomic(bool commit);
+    bool BeginAtomic();
+    void EndAtomic(bool entered, bool commit);
 
     std::unique_ptr<Impl> m_impl;
 };

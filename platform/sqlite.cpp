@@ -43,8 +43,13 @@ Database::Database(const std::filesystem::path& file) {
         Exec("PRAGMA foreign_keys = ON");
         // A journal mode change needs the file to itself; it is set once, when the file is
         // new, and stays.
-        Query mode(*this, "PRAGMA journal_mode");
-        if (mode.Step() && mode.Text(0) != "wal") {
+        std::string mode;
+        {
+            Query q(*this, "PRAGMA journal_mode");
+            if (q.Step())
+                mode = q.Text(0);
+        }
+        if (mode != "wal") {
             Query wal(*this, "PRAGMA journal_mode = WAL");
             wal.Run();
         }
@@ -64,6 +69,12 @@ Database::~Database() {
 }
 
 void Database::Exec(const char* sql) { Check(m_db, sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr)); }
+
+void Database::RollbackQuietly() { sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); }
+
+std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+
+int Database::Changes() const { return sqlite3_changes(m_db); }
 
 std::int64_t Database::DataVersion() {
     Query q(*this, "PRAGMA data_version");
@@ -159,7 +170,7 @@ Transaction::Transaction(Database& db, Kind kind) : m_db(db) {
 
 Transaction::~Transaction() {
     if (m_open)
-        sqlite3_exec(m_db.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        m_db.RollbackQuietly();
 }
 
 void Transaction::Commit() {

@@ -37,9 +37,11 @@ public:
     Database& operator=(const Database&) = delete;
 
     void Exec(const char* sql);
+    void RollbackQuietly(); // after a failed COMMIT; errors ignored
+    std::int64_t LastInsertId() const;
+    int Changes() const; // rows changed by the last statement
     // Incremented on every commit by another connection (PRAGMA data_version).
     std::int64_t DataVersion();
-    sqlite3* Handle() const { return m_db; }
 
 private:
     friend class Query;

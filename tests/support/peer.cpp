@@ -4,6 +4,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+// Each returns the exit code, or -1 when the command is not one of its own.
+int RunRegistryCommand(platform::Device& device, const std::string& command,
+                       const std::vector<std::string>& args);
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -18,6 +23,9 @@ int main(int argc, char** argv) {
     }
     platform::UseDevice(device.get());
     const std::string command = argv[2];
+    const std::vector<std::string> args(argv + 3, argv + argc);
+    if (const int rc = RunRegistryCommand(*device, command, args); rc >= 0)
+        return rc;
     std::fprintf(stderr, "brenwick-test-peer: unknown command %s\n", command.c_str());
     return 2;
 }
