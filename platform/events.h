@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -29,9 +30,10 @@ public:
     ~NamedEvent();
 
     // Create-or-open on a device's table. existed tells whether the event was alive before.
-    // An invalid handle comes back when the table cannot be used or the name is too long.
-    static NamedEvent CreateOrOpen(const std::shared_ptr<EventTable>& table, std::u16string_view name,
-                                   bool* existed = nullptr);
+    // Names compare exactly. An invalid handle comes back when the table cannot be used, is
+    // full, or the name is empty or longer than EventTable::kMaxNameLength.
+    static NamedEvent CreateOrOpen(const std::shared_ptr<EventTable>& table,
+                                   std::u16string_view name, bool* existed = nullptr);
 
     bool IsValid() const { return m_table != nullptr; }
     bool Set();
@@ -47,7 +49,7 @@ private:
 
 // Waits until one of the events is signalled and returns its index in the list: the first
 // one when several are. Without a time-out it waits for ever. -1 when an event is invalid,
-// the list is empty or the time-out passed.
+// the events belong to different devices, the list is empty or the time-out passed.
 int WaitForAny(std::span<NamedEvent* const> events,
                std::optional<std::chrono::milliseconds> timeout = std::nullopt);
 
@@ -57,7 +59,8 @@ public:
     static constexpr std::size_t kMaxNameLength = 259;
 
     // Opens (creating when needed) the table of the device in deviceDir.
-    static std::shared_ptr<EventTable> Open(const std::filesystem::path& deviceDir, std::string& error);
+    static std::shared_ptr<EventTable> Open(const std::filesystem::path& deviceDir,
+                                            std::string& error);
     // Removes the table of a device that no process uses any more (tests clean up with it).
     static void Remove(const std::filesystem::path& deviceDir);
     ~EventTable();
@@ -66,6 +69,13 @@ public:
 
     // How another process sees an event, without opening it: Absent when no process holds it.
     EventState Peek(std::u16string_view name);
+
+    // Threads of all processes inside WaitForAny on this table, so that a test can tell
+    // that a waiter is in place. A waiter killed in its wait stays counted.
+    int Waiters();
+    // For tests: takes the table's lock and never gives it back, as a process that dies in
+    // the middle of an operation would.
+    void TakeLockForTesting();
 
 private:
     friend class NamedEvent;
