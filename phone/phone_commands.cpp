@@ -1,0 +1,138 @@
+// The phone's side of things: an SMS arriving, the SIM, the contacts, the file system, the
+// ordinary inbox and the logs.
+#include "phone/commands.h"
+#include "phone/filter_service.h"
+#include "phone/json_line.h"
+#include "platform/device.h"
+#include "platform/phonedb.h"
+#include "platform/text.h"
+
+#include <ostream>
+
+namespace phone {
+
+using platform::Utf8ToUtf16;
+
+namespace {
+
+std::optional<platform::PhoneContact> ParseContactOptions(const std::vector<std::string>& args) {
+    platform::PhoneContact contact;
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        std::u16string* field = args[i] == "--first"    ? &contact.first
+                                : args[i] == "--last"   ? &contact.last
+                                : args[i] == "--mobile" ? &contact.mobile
+                                : args[i] == "--work"   ? &contact.work
+                                : args[i] == "--other"  ? &contact.other
+                                                        : nullptr;
+        if (!field || i + 1 >= args.size())
+            return std::nullopt;
+        *field = Utf8ToUtf16(args[i + 1]);
+    }
+    return contact;
+}
+
+template <class Row, class Format>
+int List(const Invocation& call, const std::vector<Row>& rows, Format&& format) {
+    for (const auto& row : rows)
+        call.out << format(row).str() << '\n';
+    return 0;
+}
+
+} // namespace
+
+int Receive(const Invocation& call) {
+    const auto outcome =
+        ReceiveSms(call.device, Utf8ToUtf16(call.args[0]), Utf8ToUtf16(call.args[1]));
+    if (!outcome.verdict)
+        return Fail(call, outcome.error);
+    call.out << VerdictWord(*outcome.verdict) << '\n';
+    if (!outcome.warning.empty())
+        call.err << "brenwick-phone: warning: " << outcome.warning << '\n';
+    return 0;
+}
+
+int PathOf(const Invocation& call) {
+    const auto host = call.device.HostPath(Utf8ToUtf16(call.args[0]));
+    if (!host)
+        return Fail(call, "the path leaves the phone's file system: " + call.args[0]);
+    call.out << host->string() << '\n';
+    return 0;
+}
+
+int SimShow(const Invocation& call) {
+    call.out << JsonLine().TextOrNull("number", call.device.Phone().SimNumber()).str() << '\n';
+    return 0;
+}
+
+int SimSet(const Invocation& call) {
+    if (!call.device.Phone().SetSimNumber(Utf8ToUtf16(call.args[0])))
+        return Fail(call, "cannot write the SIM card's number");
+    return 0;
+}
+
+int SimRemove(const Invocation& call) {
+    if (!call.device.Phone().RemoveSim())
+        return Fail(call, "cannot remove the SIM card");
+    return 0;
+}
+
+bool ContactOptionsValid(const std::vector<std::string>& args) {
+    return ParseContactOptions(args).has_value();
+}
+
+int ContactsAdd(const Invocation& call) {
+    if (!call.device.Phone().AddContact(*ParseContactOptions(call.args)))
+        return Fail(call, "cannot add the contact");
+    return 0;
+}
+
+int ContactsList(const Invocation& call) {
+    return List(call, call.device.Phone().Contacts(), [](const platform::PhoneContact& c) {
+        return JsonLine()
+            .Text("first", c.first)
+            .Text("last", c.last)
+            .Text("mobile", c.mobile)
+            .Text("work", c.work)
+            .Text("other", c.other);
+    });
+}
+
+int InboxList(const Invocation& call) {
+    return List(call, call.device.Phone().InboxMessages(), [](const platform::InboxMessage& m) {
+        return JsonLine().Text("from", m.from).Text("text", m.text).Utf8("time", m.time);
+    });
+}
+
+int SentList(const Invocation& call) {
+    return List(call, call.device.Phone().SentMessages(), [](const platform::SentSms& m) {
+        return JsonLine()
+            .Text("to", m.to)
+            .Text("text", m.text)
+            .Int("result", m.result)
+            .Utf8("time", m.time);
+    });
+}
+
+int CallsList(const Invocation& call) {
+    return List(call, call.device.Phone().Calls(), [](const platform::CallRecord& c) {
+        return JsonLine().Text("number", c.number).Utf8("time", c.time);
+    });
+}
+
+int LaunchesList(const Invocation& call) {
+    return List(call, call.device.Phone().Launches(), [](const platform::LaunchRecord& l) {
+        return JsonLine().Text("path", l.path).Text("cmdline", l.cmdline).Utf8("time", l.time);
+    });
+}
+
+int NoticesList(const Invocation& call) {
+    return List(call, call.device.Phone().Notices(), [](const platform::NoticeRecord& n) {
+        return JsonLine()
+            .Text("from", n.from)
+            .Text("text", n.text)
+            .TextOrNull("vibration", n.vibration)
+            .Utf8("time", n.time);
+    });
+}
+
+} // namespace phone
