@@ -311,6 +311,20 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
 
 RegistryKey::~RegistryKey() = default;
 
+template <class Step> RegStatus RegistryKey::Reading(Step&& step) const {
+    if (!m_registry)
+        return RegStatus::Failed;
+    auto& impl = *m_registry->m_impl;
+    return impl.Read([&] { return impl.KeyExists(m_id) ? step(impl) : RegStatus::KeyDeleted; });
+}
+
+template <class Step> RegStatus RegistryKey::Writing(Step&& step) {
+    if (!m_registry)
+        return RegStatus::Failed;
+    auto& impl = *m_registry->m_impl;
+    return impl.Write([&] { return impl.KeyExists(m_id) ? step(impl) : RegStatus::KeyDeleted; });
+}
+
 void RegistryKey::Close() {
     m_registry.reset();
     m_cursor = {};
@@ -318,14 +332,9 @@ void RegistryKey::Close() {
 
 RegStatus RegistryKey::SetValue(std::u16string_view name, std::uint32_t type,
                                 const std::vector<std::uint8_t>& data) {
-    if (!m_registry)
-        return RegStatus::Failed;
     if (name.size() > kMaxValueNameLength)
         return RegStatus::InvalidName;
-    auto& impl = *m_registry->m_impl;
-    return impl.Write([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Writing([&](Registry::Impl& impl) {
         sql::Query q(impl.db,
                      "INSERT INTO regvalue (key, seq, name, fold, type, data) VALUES (?1,"
                      " (SELECT coalesce(max(seq), 0) + 1 FROM regvalue WHERE key = ?1), ?2, ?3, ?4, ?5)"
@@ -342,12 +351,7 @@ RegStatus RegistryKey::SetString(std::u16string_view name, std::u16string_view t
 
 RegStatus RegistryKey::QueryValue(std::u16string_view name, std::size_t maxDataBytes,
                                   RegValue& value) const {
-    if (!m_registry)
-        return RegStatus::Failed;
-    auto& impl = *m_registry->m_impl;
-    return impl.Read([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Reading([&](Registry::Impl& impl) {
         sql::Query q(impl.db, "SELECT name, type, data FROM regvalue WHERE key = ? AND fold = ?");
         q.Bind(1, m_id).BindBlob(2, FoldCase(name));
         if (!q.Step())
@@ -363,12 +367,7 @@ RegStatus RegistryKey::QueryValue(std::u16string_view name, std::size_t maxDataB
 }
 
 RegStatus RegistryKey::DeleteValue(std::u16string_view name) {
-    if (!m_registry)
-        return RegStatus::Failed;
-    auto& impl = *m_registry->m_impl;
-    return impl.Write([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Writing([&](Registry::Impl& impl) {
         sql::Query q(impl.db, "DELETE FROM regvalue WHERE key = ? AND fold = ?");
         q.Bind(1, m_id).BindBlob(2, FoldCase(name)).Run();
         return impl.db.Changes() > 0 ? RegStatus::Ok : RegStatus::NotFound;
@@ -376,15 +375,10 @@ RegStatus RegistryKey::DeleteValue(std::u16string_view name) {
 }
 
 RegStatus RegistryKey::DeleteSubKey(std::u16string_view name) {
-    if (!m_registry)
-        return RegStatus::Failed;
     const auto parts = SplitKeyPath(name);
     if (!parts || parts->empty())
         return RegStatus::InvalidName;
-    auto& impl = *m_registry->m_impl;
-    return impl.Write([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Writing([&](Registry::Impl& impl) {
         const auto walk = impl.Follow(m_id, *parts);
         if (walk.matched != parts->size())
             return RegStatus::NotFound;
@@ -396,12 +390,7 @@ RegStatus RegistryKey::DeleteSubKey(std::u16string_view name) {
 }
 
 RegStatus RegistryKey::CountValues(std::uint32_t& count) const {
-    if (!m_registry)
-        return RegStatus::Failed;
-    auto& impl = *m_registry->m_impl;
-    return impl.Read([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Reading([&](Registry::Impl& impl) {
         sql::Query q(impl.db, "SELECT count(*) FROM regvalue WHERE key = ?");
         q.Bind(1, m_id).Step();
         count = static_cast<std::uint32_t>(q.Int(0));
@@ -411,12 +400,7 @@ RegStatus RegistryKey::CountValues(std::uint32_t& count) const {
 
 RegStatus RegistryKey::EnumValue(std::uint32_t index, std::size_t maxNameChars,
                                  std::size_t maxDataBytes, RegValue& value) {
-    if (!m_registry)
-        return RegStatus::Failed;
-    auto& impl = *m_registry->m_impl;
-    return impl.Read([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Reading([&](Registry::Impl& impl) {
         // Index i + 1 right after index i, with nothing changed in between, is the next
         // value after the one we returned: one index step instead of a scan from the start.
         const std::int64_t version = impl.Version();
@@ -445,12 +429,7 @@ RegStatus RegistryKey::EnumValue(std::uint32_t index, std::size_t maxNameChars,
 }
 
 RegStatus RegistryKey::AllValues(std::vector<RegValue>& values) const {
-    if (!m_registry)
-        return RegStatus::Failed;
-    auto& impl = *m_registry->m_impl;
-    return impl.Read([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Reading([&](Registry::Impl& impl) {
         values.clear();
         sql::Query q(impl.db, "SELECT name, type, data FROM regvalue WHERE key = ? ORDER BY seq");
         q.Bind(1, m_id);
@@ -464,12 +443,7 @@ RegStatus RegistryKey::AllValues(std::vector<RegValue>& values) const {
 }
 
 RegStatus RegistryKey::SubKeyNames(std::vector<std::u16string>& names) const {
-    if (!m_registry)
-        return RegStatus::Failed;
-    auto& impl = *m_registry->m_impl;
-    return impl.Read([&] {
-        if (!impl.KeyExists(m_id))
-            return RegStatus::KeyDeleted;
+    return Reading([&](Registry::Impl& impl) {
         names.clear();
         sql::Query q(impl.db, "SELECT name FROM regkey WHERE parent = ? ORDER BY id");
         q.Bind(1, m_id);

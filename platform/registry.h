@@ -86,6 +86,9 @@ private:
         std::int64_t version = -1;
     };
     RegistryKey(std::shared_ptr<Registry> registry, std::int64_t id);
+    // Run step on this key's connection, after checking that the key is still there.
+    template <class Step> RegStatus Reading(Step&& step) const;
+    template <class Step> RegStatus Writing(Step&& step);
 
     std::shared_ptr<Registry> m_registry;
     std::int64_t m_id = 0;

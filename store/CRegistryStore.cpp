@@ -4,6 +4,19 @@
 
 using platform::RegStatus;
 
+namespace {
+
+// Opens the key and runs step on it only when it was there before the call: 1 otherwise.
+template <class Step> int OnExistingKey(platform::RegRoot root, const CString& keyPath, Step&& step) {
+    platform::RegistryKey key;
+    bool existed = false;
+    if (CRegistryStore::OpenKey(root, keyPath, key, existed) != 0 || !existed)
+        return 1;
+    return step(key) == RegStatus::Ok ? 0 : 1;
+}
+
+} // namespace
+
 int CRegistryStore::OpenKey(platform::RegRoot root, const CString& keyPath,
                             platform::RegistryKey& key, bool& existed) {
     existed = false;
@@ -14,15 +27,13 @@ int CRegistryStore::OpenKey(platform::RegRoot root, const CString& keyPath,
 
 int CRegistryStore::ReadString(const CString& keyPath, const CString& name, CString& text,
                                platform::RegRoot root) {
-    platform::RegistryKey key;
-    bool existed = false;
-    if (OpenKey(root, keyPath, key, existed) != 0 || !existed)
-        return 1;
-    platform::RegValue value;
-    if (key.QueryValue(name, kDataBufferBytes, value) != RegStatus::Ok)
-        return 1;
-    text = platform::DecodeRegString(value.data);
-    return 0;
+    return OnExistingKey(root, keyPath, [&](platform::RegistryKey& key) {
+        platform::RegValue value;
+        const RegStatus status = key.QueryValue(name, kDataBufferBytes, value);
+        if (status == RegStatus::Ok)
+            text = platform::DecodeRegString(value.data);
+        return status;
+    });
 }
 
 int CRegistryStore::WriteString(const CString& keyPath, const CString& name, const CString& text,
@@ -36,20 +47,12 @@ int CRegistryStore::WriteString(const CString& keyPath, const CString& name, con
 
 int CRegistryStore::DeleteValue(const CString& keyPath, const CString& name,
                                 platform::RegRoot root) {
-    platform::RegistryKey key;
-    bool existed = false;
-    if (OpenKey(root, keyPath, key, existed) != 0 || !existed)
-        return 1;
-    return key.DeleteValue(name) == RegStatus::Ok ? 0 : 1;
+    return OnExistingKey(root, keyPath, [&](platform::RegistryKey& key) { return key.DeleteValue(name); });
 }
 
 int CRegistryStore::DeleteKey(const CString& parentPath, const CString& subKey,
                               platform::RegRoot root) {
-    platform::RegistryKey key;
-    bool existed = false;
-    if (OpenKey(root, parentPath, key, existed) != 0 || !existed)
-        return 1;
-    return key.DeleteSubKey(subKey) == RegStatus::Ok ? 0 : 1;
+    return OnExistingKey(root, parentPath, [&](platform::RegistryKey& key) { return key.DeleteSubKey(subKey); });
 }
 
 int CRegistryStore::CountValues(platform::RegistryKey& key, int& count) {

@@ -1,5 +1,6 @@
 #include "child_process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -113,12 +114,13 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
             m_buffer.erase(0, nl + 1);
             return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || m_out < 0)
+        if (m_out < 0)
             return std::nullopt;
+        const auto left = std::max<long long>(
+            0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                   .count());
         pollfd p{m_out, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
+        if (poll(&p, 1, static_cast<int>(left)) <= 0)
             return std::nullopt;
         char chunk[4096];
         const ssize_t n = read(m_out, chunk, sizeof chunk);
