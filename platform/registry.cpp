@@ -185,9 +185,6 @@ struct Registry::Impl {
         return walk;
     }
 
-    // The state that an enumeration cursor must match to be trusted: nobody, here or in
-    // another process, changed the store since.
-    std::int64_t Version() { return db.DataVersion() * 1'000'003 + localWrites; }
 };
 
 Registry::Registry() = default;
@@ -403,8 +400,10 @@ RegStatus RegistryKey::EnumValue(std::uint32_t index, std::size_t maxNameChars,
     return Reading([&](Registry::Impl& impl) {
         // Index i + 1 right after index i, with nothing changed in between, is the next
         // value after the one we returned: one index step instead of a scan from the start.
-        const std::int64_t version = impl.Version();
-        const bool next = m_cursor.version == version && index == m_cursor.index + 1;
+        // The key check has begun this read's snapshot, so the version belongs to it.
+        const std::int64_t others = impl.db.DataVersion();
+        const bool next = m_cursor.othersVersion == others && m_cursor.ownVersion == impl.localWrites &&
+                          index == m_cursor.index + 1;
         const bool first = index == 0;
         sql::Query q(impl.db,
                      next || first
@@ -415,7 +414,7 @@ RegStatus RegistryKey::EnumValue(std::uint32_t index, std::size_t maxNameChars,
         q.Bind(1, m_id).Bind(2, next ? m_cursor.seq : first ? 0 : static_cast<std::int64_t>(index));
         if (!q.Step())
             return RegStatus::NoMoreItems;
-        m_cursor = {index, q.Int(0), version};
+        m_cursor = {index, q.Int(0), others, impl.localWrites};
         const auto data = q.Blob(3);
         value.name = q.BlobText(1);
         if (value.name.size() >= maxNameChars || data.size() > maxDataBytes) {

@@ -80,10 +80,12 @@ public:
 
 private:
     friend class Registry;
+    // Where the last enumeration step stopped, and the store's state at that moment.
     struct Cursor {
         std::uint32_t index = 0;
         std::int64_t seq = 0;
-        std::int64_t version = -1;
+        std::int64_t othersVersion = -1; // commits by other connections
+        std::int64_t ownVersion = -1;    // changes through this one
     };
     RegistryKey(std::shared_ptr<Registry> registry, std::int64_t id);
     // Run step on this key's connection, after checking that the key is still there.
