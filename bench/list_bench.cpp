@@ -15,8 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iomanip>
+#include <iostream>
 #include <map>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -103,6 +106,7 @@ BENCHMARK(ListKey)->Arg(10000)->Arg(1000)->Unit(benchmark::kMillisecond)->MinTim
 // Keeps each run's time so that the ratio can be printed at the end.
 class Reporter : public benchmark::ConsoleReporter {
 public:
+    Reporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs)
             m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
@@ -120,8 +124,8 @@ int main(int argc, char** argv) {
     const auto big = reporter.m_times.find("ListKey/10000/min_time:2.000");
     const auto small = reporter.m_times.find("ListKey/1000/min_time:2.000");
     if (big != reporter.m_times.end() && small != reporter.m_times.end())
-        std::printf("ratio: one listing of 10,000 values / ten listings of 1,000 values = %.2f\n",
-                    big->second / small->second);
+        std::cout << "ratio: one listing of 10,000 values / ten listings of 1,000 values = "
+                  << std::fixed << std::setprecision(2) << big->second / small->second << std::endl;
     benchmark::Shutdown();
     return 0;
 }
