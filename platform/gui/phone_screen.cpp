@@ -1,0 +1,98 @@
+#include "platform/gui/phone_screen.h"
+
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace platform::gui {
+namespace {
+
+const QColor kNavTop(0x2e, 0x5f, 0xbf);
+const QColor kNavBottom(0x0b, 0x2f, 0x8c);
+const QColor kMenuBar(0xd6, 0xd3, 0xce);
+const QColor kMenuEdge(0x84, 0x82, 0x84);
+
+} // namespace
+
+PhoneScreen::PhoneScreen(QWidget* parent) : QWidget(parent), m_client(new QWidget(this)) {
+    setFixedSize(kWidth, kHeight);
+    m_client->setGeometry(ClientRect());
+    m_client->setAutoFillBackground(true);
+    QPalette white = m_client->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_client->setPalette(white);
+}
+
+void PhoneScreen::SetTitle(const QString& title) {
+    m_title = title;
+    update();
+}
+
+void PhoneScreen::SetOkButton(bool shown) {
+    m_okShown = shown;
+    update();
+}
+
+void PhoneScreen::SetSoftKeys(const QString& left, const QString& right) {
+    m_left = left;
+    m_right = right;
+    update();
+}
+
+QRect PhoneScreen::OkRect() const { return {kWidth - 30, 3, 26, kNavBarHeight - 6}; }
+QRect PhoneScreen::LeftKeyRect() const { return {0, kHeight - kMenuBarHeight, kWidth / 2, kMenuBarHeight}; }
+QRect PhoneScreen::RightKeyRect() const {
+    return {kWidth / 2, kHeight - kMenuBarHeight, kWidth / 2, kMenuBarHeight};
+}
+
+void PhoneScreen::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QLinearGradient nav(0, 0, 0, kNavBarHeight);
+    nav.setColorAt(0, kNavTop);
+    nav.setColorAt(1, kNavBottom);
+    p.fillRect(0, 0, kWidth, kNavBarHeight, nav);
+    p.setPen(Qt::white);
+    QFont bold = font();
+    bold.setBold(true);
+    p.setFont(bold);
+    p.drawText(QRect(6, 0, kWidth - 44, kNavBarHeight), Qt::AlignVCenter | Qt::AlignLeft, m_title);
+    if (m_okShown) {
+        const QRect ok = OkRect();
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::white, 1.5));
+        p.drawEllipse(QRectF(ok).adjusted(2.5, 0.5, -2.5, -0.5));
+        p.drawText(ok, Qt::AlignCenter, QStringLiteral("ok"));
+        p.setRenderHint(QPainter::Antialiasing, false);
+    }
+    p.setFont(font());
+
+    const QRect bar(0, kHeight - kMenuBarHeight, kWidth, kMenuBarHeight);
+    p.fillRect(bar, kMenuBar);
+    p.setPen(kMenuEdge);
+    p.drawLine(bar.topLeft(), bar.topRight());
+    p.setPen(Qt::black);
+    p.drawText(LeftKeyRect(), Qt::AlignCenter, m_left);
+    p.drawText(RightKeyRect(), Qt::AlignCenter, m_right);
+    if (!m_left.isEmpty() || !m_right.isEmpty()) {
+        p.setPen(kMenuEdge);
+        p.drawLine(kWidth / 2, bar.top() + 5, kWidth / 2, bar.bottom() - 4);
+    }
+}
+
+void PhoneScreen::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const auto call = [](const std::function<void()>& f) {
+        if (f)
+            f();
+    };
+    if (m_okShown && OkRect().contains(at))
+        call(onOk);
+    else if (LeftKeyRect().contains(at) && !m_left.isEmpty())
+        call(onLeftSoftKey);
+    else if (RightKeyRect().contains(at) && !m_right.isEmpty())
+        call(onRightSoftKey);
+}
+
+QImage PhoneScreen::Shot() { return grab().toImage(); }
+
+} // namespace platform::gui

@@ -1,0 +1,57 @@
+#pragma once
+
+// The phone's 240 x 320 screen as Pocket PC 2003 drew it: the blue navigation bar (y 0-25)
+// with the active window's title and, for windows that have one, the ok button; the white
+// client area (y 26-293) where the windows live; the grey menu bar (y 294-319) with two
+// soft keys.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace platform::gui {
+
+class PhoneScreen : public QWidget {
+public:
+    static constexpr int kWidth = 240;
+    static constexpr int kHeight = 320;
+    static constexpr int kNavBarHeight = 26;
+    static constexpr int kMenuBarHeight = 26;
+    static QRect ClientRect() { return {0, kNavBarHeight, kWidth, kHeight - kNavBarHeight - kMenuBarHeight}; }
+
+    explicit PhoneScreen(QWidget* parent = nullptr);
+
+    void SetTitle(const QString& title);
+    QString Title() const { return m_title; }
+    void SetOkButton(bool shown);
+    bool HasOkButton() const { return m_okShown; }
+    // The soft keys' texts; an empty text leaves that key blank.
+    void SetSoftKeys(const QString& left, const QString& right);
+    QString LeftSoftKey() const { return m_left; }
+    QString RightSoftKey() const { return m_right; }
+
+    // Where a window's own controls go.
+    QWidget* ClientArea() const { return m_client; }
+
+    // What a tap on the ok button or a soft key does (none: nothing).
+    std::function<void()> onOk, onLeftSoftKey, onRightSoftKey;
+
+    // The screen as a person sees it.
+    QImage Shot();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QRect OkRect() const;
+    QRect LeftKeyRect() const;
+    QRect RightKeyRect() const;
+
+    QWidget* m_client;
+    QString m_title;
+    bool m_okShown = false;
+    QString m_left, m_right;
+};
+
+} // namespace platform::gui
