@@ -12,6 +12,8 @@ const QColor kNavBottom(0x0b, 0x2f, 0x8c);
 const QColor kMenuBar(0xd6, 0xd3, 0xce);
 const QColor kMenuEdge(0x84, 0x82, 0x84);
 
+PhoneScreen* g_instance = nullptr;
+
 } // namespace
 
 PhoneScreen::PhoneScreen(QWidget* parent) : QWidget(parent), m_client(new QWidget(this)) {
@@ -21,7 +23,15 @@ PhoneScreen::PhoneScreen(QWidget* parent) : QWidget(parent), m_client(new QWidge
     QPalette white = m_client->palette();
     white.setColor(QPalette::Window, Qt::white);
     m_client->setPalette(white);
+    g_instance = this;
 }
+
+PhoneScreen::~PhoneScreen() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+PhoneScreen* PhoneScreen::Instance() { return g_instance; }
 
 void PhoneScreen::SetTitle(const QString& title) {
     m_title = title;

@@ -20,6 +20,9 @@ public:
     static QRect ClientRect() { return {0, kNavBarHeight, kWidth, kHeight - kNavBarHeight - kMenuBarHeight}; }
 
     explicit PhoneScreen(QWidget* parent = nullptr);
+    ~PhoneScreen() override;
+    // The screen of this program's application (there is one); null before it exists.
+    static PhoneScreen* Instance();
 
     void SetTitle(const QString& title);
     QString Title() const { return m_title; }
