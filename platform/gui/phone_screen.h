@@ -38,6 +38,8 @@ public:
 
     // What a tap on the ok button or a soft key does (none: nothing).
     std::function<void()> onOk, onLeftSoftKey, onRightSoftKey;
+    // Whose soft keys the screen shows (a menu bar), so that only it takes them away.
+    const void* softKeysOwner = nullptr;
 
     // The screen as a person sees it.
     QImage Shot();

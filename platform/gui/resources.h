@@ -68,6 +68,7 @@ struct DialogTemplate {
     DialogKind kind = DialogKind::Page;
     int width = 0, height = 0; // dialog units
     std::vector<ControlTemplate> controls;
+    bool okButton = false; // a page with the ok button in the navigation bar
 };
 
 struct MenuItem {

@@ -1,0 +1,392 @@
+#include "platform/gui/dialog.h"
+
+#include "platform/gui/phone_screen.h"
+#include "platform/gui/resources.h"
+#include "platform/gui/window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using platform::gui::ControlKind;
+using platform::gui::ControlTemplate;
+using platform::gui::DialogKind;
+using platform::gui::DialogTemplate;
+using platform::gui::PhoneScreen;
+using platform::gui::detail::Window;
+
+namespace {
+
+QString ToQt(const CString& s) { return QString::fromStdU16String(s.str()); }
+
+// Tells the dialog when one of its controls gains or loses the input focus.
+class FocusWatcher : public QObject {
+public:
+    FocusWatcher(QObject* parent, CDialog& dialog, int id) : QObject(parent), m_dialog(dialog), m_id(id) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn)
+            m_dialog.Dispatch(CNotice::SetFocus, m_id);
+        else if (event->type() == QEvent::FocusOut)
+            m_dialog.Dispatch(CNotice::KillFocus, m_id);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CDialog& m_dialog;
+    int m_id;
+};
+
+// On the phone a tap anywhere in a check box's or radio button's window toggles it, not
+// only on its box and label as Qt has it.
+template <class Button> class WholeButton : public Button {
+public:
+    using Button::Button;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
+QRect PixelRect(const ControlTemplate& c) {
+    using platform::gui::DialogUnitsToPixelsX;
+    using platform::gui::DialogUnitsToPixelsY;
+    return {DialogUnitsToPixelsX(c.x), DialogUnitsToPixelsY(c.y), DialogUnitsToPixelsX(c.width),
+            DialogUnitsToPixelsY(c.height)};
+}
+
+// The widget of one control, wired to tell the dialog what the owner does with it.
+QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, QButtonGroup*& radios) {
+    using namespace platform::gui;
+    const int id = c.id;
+    const QString text = ToQt(c.text);
+    QWidget* widget = nullptr;
+    switch (c.kind) {
+    case ControlKind::Static: {
+        auto* label = new QLabel(text, body);
+        label->setWordWrap(!(c.style & kNoWrap));
+        const Qt::Alignment horizontal = (c.style & kRightAlign) ? Qt::AlignRight
+                                         : (c.style & kCenter)   ? Qt::AlignHCenter
+                                                                 : Qt::AlignLeft;
+        label->setAlignment(horizontal | Qt::AlignTop);
+        widget = label;
+        break;
+    }
+    case ControlKind::Edit:
+        if (c.style & kMultiLine) {
+            auto* edit = new QPlainTextEdit(text, body);
+            edit->setVerticalScrollBarPolicy((c.style & kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            edit->setReadOnly(c.style & kReadOnly);
+            QObject::connect(edit, &QPlainTextEdit::textChanged, body,
+                             [&dialog, id] { dialog.Dispatch(CNotice::Changed, id); });
+            widget = edit;
+        } else {
+            auto* edit = new QLineEdit(text, body);
+            if (c.style & kPassword)
+                edit->setEchoMode(QLineEdit::Password);
+            edit->setReadOnly(c.style & kReadOnly);
+            QObject::connect(edit, &QLineEdit::textChanged, body,
+                             [&dialog, id] { dialog.Dispatch(CNotice::Changed, id); });
+            widget = edit;
+        }
+        break;
+    case ControlKind::Button:
+    case ControlKind::Check:
+    case ControlKind::Radio: {
+        QAbstractButton* button = nullptr;
+        if (c.kind == ControlKind::Button)
+            button = new QPushButton(text, body);
+        else if (c.kind == ControlKind::Check)
+            button = new WholeButton<QCheckBox>(text, body);
+        else
+            button = new WholeButton<QRadioButton>(text, body);
+        if (c.kind == ControlKind::Radio) {
+            // Radio buttons exclude each other within a group, which starts at a button
+            // marked as its first, or at the first radio button of the dialog.
+            if (!radios || (c.style & kGroup)) {
+                radios = new QButtonGroup(body);
+                radios->setExclusive(true);
+            }
+            radios->addButton(button);
+        }
+        QObject::connect(button, &QAbstractButton::clicked, body,
+                         [&dialog, id] { dialog.Dispatch(CNotice::Clicked, id); });
+        widget = button;
+        break;
+    }
+    case ControlKind::InputPanel:
+        return nullptr; // the desktop's keyboard is real: nothing to show
+    case ControlKind::Combo:
+    case ControlKind::ListBox:
+    case ControlKind::ListView: {
+        // A place holder until these controls exist: the dialog opens and keeps its layout.
+        auto* frame = new QFrame(body);
+        frame->setFrameShape(QFrame::Box);
+        widget = frame;
+        break;
+    }
+    }
+    widget->setGeometry(PixelRect(c));
+    widget->installEventFilter(new FocusWatcher(widget, dialog, id));
+    if (c.style & kHidden)
+        widget->hide();
+    if (c.style & kDisabled)
+        widget->setEnabled(false);
+    return widget;
+}
+
+// The first control that a tap or Tab could give the focus to gets it when the dialog opens.
+bool TakesFocus(const QWidget* w) {
+    return w && w->isVisibleTo(w->parentWidget()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
+}
+
+} // namespace
+
+const CMessageMap::Handler* CMessageMap::Find(CNotice notice, int id) const {
+    for (const auto& e : m_entries)
+        if (e.notice == notice && e.id == id)
+            return &e.handler;
+    return m_base ? m_base->Find(notice, id) : nullptr;
+}
+
+// What the screen showed before a page covered it, given back when the page closes.
+struct SavedScreen {
+    QString title;
+    bool ok = false;
+    QString left, right;
+    std::function<void()> onOk, onLeft, onRight;
+    const void* keysOwner = nullptr;
+};
+
+struct CDialog::Run {
+    std::unique_ptr<QWidget> frame; // covers the client area (page) or the screen (pop-up)
+    QWidget* body = nullptr;        // where the controls are
+    std::vector<std::unique_ptr<Window>> windows;
+    std::vector<int> order; // control ids in template order
+    std::unique_ptr<Window> self;
+    QEventLoop* loop = nullptr;
+    int result = 0;
+    bool ended = false;
+    bool page = false;
+    SavedScreen saved;
+};
+
+CDialog::CDialog(int templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
+
+CDialog::~CDialog() = default;
+
+const CMessageMap& CDialog::GetMessageMap() const {
+    static const CMessageMap empty{};
+    return empty;
+}
+
+void CDialog::Dispatch(CNotice notice, int id) {
+    if (!m_open)
+        return;
+    if (const auto* handler = GetMessageMap().Find(notice, id)) {
+        (*handler)(*this);
+        return;
+    }
+    // What a dialog does of itself with its OK and Cancel buttons and commands.
+    if ((notice == CNotice::Clicked || notice == CNotice::Command) && id == IDOK)
+        OnOK();
+    else if ((notice == CNotice::Clicked || notice == CNotice::Command) && id == IDCANCEL)
+        OnCancel();
+}
+
+int CDialog::DoModal() {
+    const DialogTemplate* t = platform::gui::FindDialog(m_templateId);
+    PhoneScreen* screen = PhoneScreen::Instance();
+    if (!t || !screen || m_open)
+        return -1;
+    if (!screen->isVisible())
+        screen->show();
+    if (!screen->isActiveWindow()) {
+        // Offscreen there is no window manager to make the screen active, and an inactive
+        // window gives no control the input focus.
+        screen->activateWindow();
+        QApplication::setActiveWindow(screen);
+    }
+
+    auto run = std::make_unique<Run>();
+    run->page = t->kind == DialogKind::Page;
+    if (run->page) {
+        run->frame = std::make_unique<QWidget>(screen->ClientArea());
+        run->frame->setGeometry(screen->ClientArea()->rect());
+        run->body = run->frame.get();
+    } else {
+        // The whole screen, so that nothing behind the box takes a tap; the box in its middle.
+        run->frame = std::make_unique<QWidget>(screen);
+        run->frame->setGeometry(screen->rect());
+        auto* box = new QFrame(run->frame.get());
+        box->setFrameShape(QFrame::Box);
+        const QSize size(platform::gui::DialogUnitsToPixelsX(t->width), platform::gui::DialogUnitsToPixelsY(t->height));
+        box->setGeometry(QRect(QPoint((screen->width() - size.width()) / 2, (screen->height() - size.height()) / 2), size));
+        run->body = box;
+    }
+    for (QWidget* w : {run->frame.get(), run->body}) {
+        w->setAutoFillBackground(true);
+        QPalette palette = w->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        w->setPalette(palette);
+    }
+    if (!run->page)
+        run->frame->setAutoFillBackground(false);
+    run->frame->hide();
+
+    m_title = CString(t->title);
+    m_run = std::move(run);
+    m_open = true;
+    m_run->self = std::make_unique<Window>(Window{m_run->frame.get()});
+    Attach(m_run->self.get(), 0);
+
+    QButtonGroup* radios = nullptr;
+    for (const auto& c : t->controls) {
+        QWidget* widget = MakeControl(c, m_run->body, *this, radios);
+        m_run->windows.push_back(std::make_unique<Window>(Window{widget}));
+        auto control = std::make_unique<CWnd>();
+        control->Attach(m_run->windows.back().get(), c.id);
+        if (c.id != 0xFFFF && !m_controls.contains(c.id))
+            m_controls.emplace(c.id, std::move(control));
+        m_run->order.push_back(c.id);
+    }
+
+    if (m_run->page) {
+        auto& saved = m_run->saved;
+        saved = {screen->Title(), screen->HasOkButton(), screen->LeftSoftKey(), screen->RightSoftKey(),
+                 screen->onOk, screen->onLeftSoftKey, screen->onRightSoftKey, screen->softKeysOwner};
+        screen->SetTitle(ToQt(m_title));
+        screen->SetOkButton(t->okButton);
+        screen->SetSoftKeys({}, {});
+        screen->onOk = [this] { Dispatch(CNotice::Command, IDOK); };
+        screen->onLeftSoftKey = screen->onRightSoftKey = nullptr;
+        screen->softKeysOwner = nullptr;
+    }
+
+    const bool focusFirst = OnInitDialog();
+    if (!m_run->ended) {
+        m_run->frame->show();
+        m_run->frame->raise();
+        if (focusFirst)
+            for (const int id : m_run->order)
+                if (CWnd* c = GetDlgItem(id); c && c->GetSafeHwnd()->widget && TakesFocus(c->GetSafeHwnd()->widget)) {
+                    c->SetFocus();
+                    break;
+                }
+        QEventLoop loop;
+        m_run->loop = &loop;
+        if (!m_run->ended)
+            loop.exec();
+        m_run->loop = nullptr;
+    }
+
+    const int result = m_run->result;
+    if (m_run->page) {
+        const auto& saved = m_run->saved;
+        screen->SetTitle(saved.title);
+        screen->SetOkButton(saved.ok);
+        screen->SetSoftKeys(saved.left, saved.right);
+        screen->onOk = saved.onOk;
+        screen->onLeftSoftKey = saved.onLeft;
+        screen->onRightSoftKey = saved.onRight;
+        screen->softKeysOwner = saved.keysOwner;
+    }
+    m_open = false;
+    m_controls.clear();
+    Attach(nullptr, 0);
+    m_run.reset();
+    return result;
+}
+
+void CDialog::EndDialog(int result) {
+    if (!m_run || m_run->ended)
+        return;
+    m_run->result = result;
+    m_run->ended = true;
+    if (m_run->loop)
+        m_run->loop->quit();
+}
+
+bool CDialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(true))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+bool CDialog::UpdateData(bool saveAndValidate) {
+    if (!m_open)
+        return false;
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return true;
+}
+
+CWnd* CDialog::GetDlgItem(int id) const {
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second.get();
+}
+
+void CDialog::SetDlgItemText(int id, const CString& text) {
+    if (CWnd* c = GetDlgItem(id))
+        c->SetWindowText(text);
+}
+
+CString CDialog::GetDlgItemText(int id) const {
+    const CWnd* c = GetDlgItem(id);
+    return c ? c->GetWindowText() : CString();
+}
+
+void CDialog::SetWindowText(const CString& text) {
+    m_title = text;
+    if (m_open && m_run->page)
+        PhoneScreen::Instance()->SetTitle(ToQt(text));
+}
+
+CString CDialog::GetWindowText() const { return m_title; }
+
+void DDX_Text(CDataExchange* pDX, int id, CString& value) {
+    pDX->m_idLastControl = id;
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
+    if (!c)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = c->GetWindowText();
+    else
+        c->SetWindowText(value);
+}
+
+void DDX_Check(CDataExchange* pDX, int id, int& value) {
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
+    auto* button = c ? qobject_cast<QAbstractButton*>(c->GetSafeHwnd()->widget.data()) : nullptr;
+    if (!button)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = button->isChecked() ? 1 : 0;
+    else
+        button->setChecked(value != 0);
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const CString&, int maxChars) {
+    if (pDX->m_bSaveAndValidate)
+        return;
+    const CWnd* c = pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl);
+    if (auto* edit = c ? qobject_cast<QLineEdit*>(c->GetSafeHwnd()->widget.data()) : nullptr)
+        edit->setMaxLength(maxChars); // a longer text already there stays whole
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+// Dialogs: a window made from a dialog template, run modally from the one below it, with a
+// table that maps commands and control notifications to the dialog's handlers, and a data
+// exchange that moves text and check states between member fields and controls.
+
+#include "platform/gui/wnd.h"
+
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <vector>
+
+class CDialog;
+
+// What a control tells its dialog.
+enum class CNotice {
+    Command,   // a menu command (the id is the command's)
+    Clicked,   // a button, check box or radio button was tapped
+    Changed,   // an edit's text changed
+    SetFocus,  // a control gained the input focus
+    KillFocus, // a control lost it
+};
+
+// The dialog's table of handlers, looked up by notice and id; a map may extend its base
+// class's map.
+class CMessageMap {
+public:
+    using Handler = std::function<void(CDialog&)>;
+    struct Entry {
+        CNotice notice;
+        int id;
+        Handler handler;
+    };
+
+    CMessageMap(std::initializer_list<Entry> entries, const CMessageMap* base = nullptr)
+        : m_entries(entries), m_base(base) {}
+
+    const Handler* Find(CNotice notice, int id) const;
+
+private:
+    std::vector<Entry> m_entries;
+    const CMessageMap* m_base;
+};
+
+template <class Dialog> CMessageMap::Entry OnNotice(CNotice notice, int id, void (Dialog::*handler)()) {
+    return {notice, id, [handler](CDialog& dialog) { (static_cast<Dialog&>(dialog).*handler)(); }};
+}
+template <class Dialog> CMessageMap::Entry OnCommand(int id, void (Dialog::*handler)()) {
+    return OnNotice(CNotice::Command, id, handler);
+}
+template <class Dialog> CMessageMap::Entry OnClicked(int id, void (Dialog::*handler)()) {
+    return OnNotice(CNotice::Clicked, id, handler);
+}
+template <class Dialog> CMessageMap::Entry OnChanged(int id, void (Dialog::*handler)()) {
+    return OnNotice(CNotice::Changed, id, handler);
+}
+template <class Dialog> CMessageMap::Entry OnSetFocus(int id, void (Dialog::*handler)()) {
+    return OnNotice(CNotice::SetFocus, id, handler);
+}
+
+// One run of the data exchange: controls to fields (saving) or fields to controls.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, bool saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDialog* m_pDlgWnd;
+    bool m_bSaveAndValidate;
+    int m_idLastControl = 0; // the control a DDV_ check applies to
+};
+
+// The text of an edit or static; the check state (0 or 1) of a check box or radio button;
+// the input limit of the edit exchanged just before, applied when the fields go to the
+// controls.
+void DDX_Text(CDataExchange* pDX, int id, CString& value);
+void DDX_Check(CDataExchange* pDX, int id, int& value);
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int maxChars);
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(int templateId, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Makes the window from its template, initialises it, shows it over the screen and
+    // runs the user interface until EndDialog; returns the end code (-1 when the template
+    // is missing).
+    virtual int DoModal();
+    void EndDialog(int result);
+    bool UpdateData(bool saveAndValidate = true);
+
+    CWnd* GetDlgItem(int id) const;
+    void SetDlgItemText(int id, const CString& text);
+    CString GetDlgItemText(int id) const;
+    int GetTemplateId() const { return m_templateId; }
+    bool IsOpen() const { return m_open; }
+
+    // The window's title: the navigation bar's text while it is the active page.
+    void SetWindowText(const CString& text) override;
+    CString GetWindowText() const override;
+
+    // Called by the toolkit's side when a control or the screen reports something.
+    void Dispatch(CNotice notice, int id);
+
+protected:
+    virtual bool OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual const CMessageMap& GetMessageMap() const;
+
+private:
+    struct Run;
+    int m_templateId;
+    CWnd* m_parent;
+    bool m_open = false;
+    CString m_title;
+    std::unique_ptr<Run> m_run;                      // while DoModal runs
+    std::map<int, std::unique_ptr<CWnd>> m_controls; // by id, while the window exists
+};

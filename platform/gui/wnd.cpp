@@ -1,0 +1,93 @@
+#include "platform/gui/wnd.h"
+
+#include "platform/gui/window.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace {
+
+QWidget* WidgetOf(const platform::gui::detail::Window* window) {
+    return window ? window->widget.data() : nullptr;
+}
+
+} // namespace
+
+CWnd::~CWnd() = default;
+
+void CWnd::Attach(platform::gui::detail::Window* window, int id) {
+    m_hWnd = window;
+    m_id = id;
+}
+
+void CWnd::ShowWindow(int command) {
+    if (QWidget* w = WidgetOf(m_hWnd))
+        w->setVisible(command != SW_HIDE);
+}
+
+bool CWnd::IsWindowVisible() const {
+    const QWidget* w = WidgetOf(m_hWnd);
+    return w && !w->isHidden();
+}
+
+void CWnd::EnableWindow(bool enable) {
+    if (QWidget* w = WidgetOf(m_hWnd))
+        w->setEnabled(enable);
+}
+
+bool CWnd::IsWindowEnabled() const {
+    const QWidget* w = WidgetOf(m_hWnd);
+    return w && w->isEnabled();
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height) {
+    if (QWidget* w = WidgetOf(m_hWnd))
+        w->setGeometry(x, y, width, height);
+}
+
+CRect CWnd::GetWindowRect() const {
+    const QWidget* w = WidgetOf(m_hWnd);
+    if (!w)
+        return {};
+    const QRect r = w->geometry();
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void CWnd::SetWindowText(const CString& text) {
+    QWidget* w = WidgetOf(m_hWnd);
+    const QString t = QString::fromStdU16String(text.str());
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(t);
+    else if (auto* line = qobject_cast<QLineEdit*>(w))
+        line->setText(t);
+    else if (auto* edit = qobject_cast<QPlainTextEdit*>(w))
+        edit->setPlainText(t);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(t);
+}
+
+CString CWnd::GetWindowText() const {
+    const QWidget* w = WidgetOf(m_hWnd);
+    QString t;
+    if (auto* label = qobject_cast<const QLabel*>(w))
+        t = label->text();
+    else if (auto* line = qobject_cast<const QLineEdit*>(w))
+        t = line->text();
+    else if (auto* edit = qobject_cast<const QPlainTextEdit*>(w))
+        t = edit->toPlainText();
+    else if (auto* button = qobject_cast<const QAbstractButton*>(w))
+        t = button->text();
+    return CString(t.toStdU16String());
+}
+
+void CWnd::SetFocus() {
+    if (QWidget* w = WidgetOf(m_hWnd))
+        w->setFocus(Qt::OtherFocusReason);
+}
+
+bool CWnd::HasFocus() const {
+    const QWidget* w = WidgetOf(m_hWnd);
+    return w && w->hasFocus();
+}
