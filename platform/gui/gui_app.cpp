@@ -1,6 +1,7 @@
 #include "platform/gui/gui_app.h"
 
 #include "platform/gui/phone_screen.h"
+#include "platform/gui/ui_queue.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,9 +79,10 @@ GuiApplication::GuiApplication(int& argc, char** argv, const GuiOptions& options
     QApplication::setPalette(palette);
     m_impl->screen = std::make_unique<PhoneScreen>();
     m_impl->screen->setWindowTitle(QStringLiteral("Brenwick"));
+    StartUiQueue();
 }
 
-GuiApplication::~GuiApplication() = default;
+GuiApplication::~GuiApplication() { StopUiQueue(); }
 
 PhoneScreen& GuiApplication::Screen() { return *m_impl->screen; }
 

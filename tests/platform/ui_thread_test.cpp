@@ -1,0 +1,69 @@
+#include "platform/gui/ui_thread.h"
+
+#include "gui_main.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace platform::gui;
+
+// Runs the user-interface thread's events until done says so.
+void RunUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
+}
+
+TEST(UiThreadTest, WorkFromManyThreadsRunsOnTheUserInterfaceThread) {
+    int count = 0; // touched only on the user-interface thread: no lock
+    std::vector<int> handed;
+    bool allOnUi = true;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t)
+        workers.emplace_back([&, t] {
+            EXPECT_FALSE(IsUiThread());
+            for (int i = 0; i < 500; ++i)
+                PostToUiThread([&] {
+                    allOnUi = allOnUi && IsUiThread();
+                    ++count;
+                });
+            std::vector<int> data(100, t);
+            PostToUiThread([&handed, data = std::move(data)] { handed.insert(handed.end(), data.begin(), data.end()); });
+        });
+    RunUntil([&] { return count == 2000 && handed.size() == 400; });
+    for (auto& w : workers)
+        w.join();
+    EXPECT_TRUE(allOnUi);
+    EXPECT_EQ(count, 2000);
+}
+
+TEST(UiThreadTest, RunOnUiThreadWaitsForTheWork) {
+    EXPECT_TRUE(IsUiThread());
+    int value = 0;
+    EXPECT_TRUE(RunOnUiThread([&] { value = 1; })) << "on the thread itself it runs at once";
+    EXPECT_EQ(value, 1);
+
+    bool finished = false;
+    int seen = 0;
+    std::thread worker([&] {
+        const bool ran = RunOnUiThread([&] { value = 2; });
+        seen = ran ? value : -1; // the user-interface thread's write is visible here
+        RunOnUiThread([&] { finished = true; });
+    });
+    RunUntil([&] { return finished; });
+    worker.join();
+    EXPECT_EQ(seen, 2);
+}
+
+} // namespace
