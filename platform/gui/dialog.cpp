@@ -151,6 +151,15 @@ bool TakesFocus(const QWidget* w) {
 
 } // namespace
 
+namespace {
+CDialogObserver g_observer;
+std::vector<CDialog*> g_openDialogs;
+} // namespace
+
+void CDialog::SetObserver(CDialogObserver observer) { g_observer = std::move(observer); }
+
+const std::vector<CDialog*>& CDialog::OpenDialogs() { return g_openDialogs; }
+
 const CMessageMap::Handler* CMessageMap::Find(CNotice notice, int id) const {
     for (const auto& e : m_entries)
         if (e.notice == notice && e.id == id)
@@ -164,7 +173,7 @@ struct SavedScreen {
     bool ok = false;
     QString left, right;
     std::function<void()> onOk, onLeft, onRight;
-    const void* keysOwner = nullptr;
+    void* keysOwner = nullptr;
 };
 
 struct CDialog::Run {
@@ -246,6 +255,9 @@ int CDialog::DoModal() {
     m_title = CString(t->title);
     m_run = std::move(run);
     m_open = true;
+    g_openDialogs.push_back(this);
+    if (g_observer.onOpen)
+        g_observer.onOpen(*this);
     m_run->self = std::make_unique<Window>(Window{m_run->frame.get()});
     Attach(m_run->self.get(), 0);
 
@@ -301,9 +313,12 @@ int CDialog::DoModal() {
         screen->softKeysOwner = saved.keysOwner;
     }
     m_open = false;
+    std::erase(g_openDialogs, this);
     m_controls.clear();
     Attach(nullptr, 0);
     m_run.reset();
+    if (g_observer.onClose)
+        g_observer.onClose(*this, result);
     return result;
 }
 
@@ -327,6 +342,23 @@ void CDialog::OnOK() {
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::OnClose() { OnCancel(); }
+
+void CDialog::SendClose() {
+    if (m_open)
+        OnClose();
+}
+
+std::vector<Window*> CDialog::ControlWindows() const {
+    std::vector<Window*> windows;
+    if (m_run)
+        for (const auto& w : m_run->windows)
+            windows.push_back(w.get());
+    return windows;
+}
+
+const DialogTemplate* CDialog::GetTemplate() const { return platform::gui::FindDialog(m_templateId); }
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 

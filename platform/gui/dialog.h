@@ -4,6 +4,7 @@
 // table that maps commands and control notifications to the dialog's handlers, and a data
 // exchange that moves text and check states between member fields and controls.
 
+#include "platform/gui/resources.h"
 #include "platform/gui/wnd.h"
 
 #include <functional>
@@ -76,8 +77,19 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value);
 void DDX_Check(CDataExchange* pDX, int id, int& value);
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int maxChars);
 
+// Who watches the dialogs (the script driver and its transcript): told when a dialog starts,
+// before its initialisation, and when it has ended, with its result.
+struct CDialogObserver {
+    std::function<void(CDialog&)> onOpen;
+    std::function<void(CDialog&, int result)> onClose;
+};
+
 class CDialog : public CWnd {
 public:
+    static void SetObserver(CDialogObserver observer);
+    // The dialogs running now, the innermost last.
+    static const std::vector<CDialog*>& OpenDialogs();
+
     explicit CDialog(int templateId, CWnd* parent = nullptr);
     ~CDialog() override;
 
@@ -92,6 +104,12 @@ public:
     void SetDlgItemText(int id, const CString& text);
     CString GetDlgItemText(int id) const;
     int GetTemplateId() const { return m_templateId; }
+    const platform::gui::DialogTemplate* GetTemplate() const;
+    // The windows of all controls, in template order (null for the ones with nothing to show).
+    std::vector<platform::gui::detail::Window*> ControlWindows() const;
+    // The close request (the platform's cancel): OnClose, which cancels unless a dialog says
+    // otherwise.
+    void SendClose();
     bool IsOpen() const { return m_open; }
 
     // The window's title: the navigation bar's text while it is the active page.
@@ -105,6 +123,7 @@ protected:
     virtual bool OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
+    virtual void OnClose();
     virtual void DoDataExchange(CDataExchange* pDX);
     virtual const CMessageMap& GetMessageMap() const;
 

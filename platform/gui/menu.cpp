@@ -117,6 +117,11 @@ int TrackPopupMenu(const std::vector<MenuItem>& items, int x, int y, MenuAnchor 
     return menu.Exec();
 }
 
+CMenuBar* CMenuBar::Displayed() {
+    PhoneScreen* screen = PhoneScreen::Instance();
+    return screen ? static_cast<CMenuBar*>(screen->softKeysOwner) : nullptr;
+}
+
 CMenuBar::CMenuBar(CDialog& owner, int menuId) : m_owner(owner), m_menuId(menuId) {
     if (const MenuTemplate* menu = FindMenu(menuId))
         m_items = &menu->items;

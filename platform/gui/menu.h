@@ -23,6 +23,10 @@ public:
     CMenuBar& operator=(const CMenuBar&) = delete;
 
     bool IsValid() const { return m_items != nullptr; }
+    // The menu bar whose soft keys the screen shows, if any.
+    static CMenuBar* Displayed();
+    const std::vector<MenuItem>* Items() const { return m_items; }
+    CDialog& Owner() const { return m_owner; }
     int MenuId() const { return m_menuId; }
     void Show(bool show);
     bool IsShown() const { return m_shown; }

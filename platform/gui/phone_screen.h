@@ -39,20 +39,21 @@ public:
     // What a tap on the ok button or a soft key does (none: nothing).
     std::function<void()> onOk, onLeftSoftKey, onRightSoftKey;
     // Whose soft keys the screen shows (a menu bar), so that only it takes them away.
-    const void* softKeysOwner = nullptr;
+    void* softKeysOwner = nullptr;
 
     // The screen as a person sees it.
     QImage Shot();
+
+    // Where a finger taps the ok button and the soft keys.
+    QRect OkRect() const;
+    QRect LeftKeyRect() const;
+    QRect RightKeyRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QRect OkRect() const;
-    QRect LeftKeyRect() const;
-    QRect RightKeyRect() const;
-
     QWidget* m_client;
     QString m_title;
     bool m_okShown = false;

@@ -1,5 +1,6 @@
 #include "platform/gui/wnd.h"
 
+#include "platform/gui/message_box.h"
 #include "platform/gui/window.h"
 
 #include <QAbstractButton>
@@ -90,4 +91,22 @@ void CWnd::SetFocus() {
 bool CWnd::HasFocus() const {
     const QWidget* w = WidgetOf(m_hWnd);
     return w && w->hasFocus();
+}
+
+int CWnd::MessageBox(const CString& text, const CString& caption, unsigned type) {
+    using namespace platform::gui;
+    MessageBoxRequest request{text.str(), caption.str(), (type & MB_YESNO) ? MsgButtons::YesNo : MsgButtons::Ok,
+                              MsgIcon::None};
+    if (type & MB_ICONSTOP)
+        request.icon = MsgIcon::Stop;
+    else if (type & MB_ICONQUESTION)
+        request.icon = MsgIcon::Question;
+    else if (type & MB_ICONINFORMATION)
+        request.icon = MsgIcon::Information;
+    return ShowMessageBox(request);
+}
+
+int AfxMessageBox(const CString& text, unsigned type) {
+    CWnd none;
+    return none.MessageBox(text, CString(), type);
 }

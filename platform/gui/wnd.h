@@ -20,6 +20,15 @@ inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// Message box types: the buttons, or-ed with the icon.
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_YESNO = 0x04;
+inline constexpr unsigned MB_ICONSTOP = 0x10;
+inline constexpr unsigned MB_ICONQUESTION = 0x20;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
 
 class CWnd {
 public:
@@ -40,6 +49,9 @@ public:
     bool HasFocus() const;
     int GetDlgCtrlID() const { return m_id; }
 
+    // A message box owned by this window; an empty caption shows the program's title.
+    int MessageBox(const CString& text, const CString& caption = CString(), unsigned type = MB_OK);
+
     platform::gui::detail::Window* GetSafeHwnd() const { return m_hWnd; }
     void Attach(platform::gui::detail::Window* window, int id);
 
@@ -47,3 +59,6 @@ protected:
     platform::gui::detail::Window* m_hWnd = nullptr;
     int m_id = 0;
 };
+
+// A message box with the program's title as its caption.
+int AfxMessageBox(const CString& text, unsigned type = MB_OK);

@@ -1,0 +1,393 @@
+#include "platform/gui/driver.h"
+
+#include "platform/gui/dialog.h"
+#include "platform/gui/menu.h"
+#include "platform/gui/message_box_widget.h"
+#include "platform/gui/phone_screen.h"
+#include "platform/gui/popup_menu_widget.h"
+#include "platform/gui/window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <chrono>
+#include <optional>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace platform::gui {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Failure = std::optional<std::string>;
+
+QString ToQt(const std::u16string& s) { return QString::fromStdU16String(s); }
+std::string Utf8(const std::u16string& s) { return ToQt(s).toStdString(); }
+
+// A tap as the finger gives it: press and release at a point of the widget under it; the
+// widget takes the focus when a tap gives it focus.
+void Tap(QWidget* widget, QPoint at) {
+    if (QWidget* inner = widget->childAt(at)) {
+        at = inner->mapFrom(widget, at);
+        widget = inner;
+    }
+    if (widget->focusPolicy() & Qt::ClickFocus)
+        widget->setFocus(Qt::MouseFocusReason);
+    const QPointF local(at);
+    const QPointF global(widget->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(widget, &press);
+    QPointer<QWidget> alive(widget);
+    if (!alive)
+        return;
+    QMouseEvent release(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton, {});
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+void TapScreen(QPoint at) {
+    PhoneScreen* screen = PhoneScreen::Instance();
+    QWidget* target = screen->childAt(at);
+    Tap(target ? target : screen, target ? target->mapFrom(screen, at) : at);
+}
+
+void PressKey(QWidget* target, int key, const QString& text, Qt::KeyboardModifiers modifiers = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+// A character as a keyboard (or an input method) gives it: the text, and for plain ASCII
+// letters and digits the key as well.
+void TypeCharacter(QWidget* target, char32_t c) {
+    const QString text = QString::fromUcs4(&c, 1);
+    int key = Qt::Key_unknown;
+    if ((c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'Z'))
+        key = static_cast<int>(c);
+    else if (c >= U'a' && c <= U'z')
+        key = static_cast<int>(c - U'a' + U'A');
+    PressKey(target, key, text);
+}
+
+CString TextOf(detail::Window* window) {
+    CWnd wnd;
+    wnd.Attach(window, 0);
+    CString text = wnd.GetWindowText();
+    wnd.Attach(nullptr, 0);
+    return text;
+}
+
+} // namespace
+
+struct ScriptDriver::Impl {
+    Impl(std::vector<ScriptAction> a, Transcript& t, bool end) : actions(std::move(a)), transcript(t), endTheProgram(end) {}
+
+    std::vector<ScriptAction> actions;
+    Transcript& transcript;
+    bool endTheProgram;
+    std::size_t next = 0;
+    QTimer timer;
+    bool finished = false;
+    int exitCode = 0;
+    bool busy = false;
+    int serial = 0;
+    std::tuple<std::size_t, void*, void*> busySignature;
+    int idleTicks = 0;
+    Clock::time_point waitUntil;
+    std::optional<int> pendingPick; // a menu command behind a soft key's pop-up
+
+    static std::tuple<std::size_t, void*, void*> Signature() {
+        return {CDialog::OpenDialogs().size(), MessageBoxWidget::Active(), PopupMenuWidget::Active()};
+    }
+    static CDialog* Top() {
+        const auto& open = CDialog::OpenDialogs();
+        return open.empty() ? nullptr : open.back();
+    }
+
+    void Finish(int code) {
+        if (finished)
+            return;
+        finished = true;
+        exitCode = code;
+        timer.stop();
+        transcript.End(code);
+        if (endTheProgram)
+            QCoreApplication::exit(code); // every modal loop ends, and the program with them
+    }
+
+    void Fail(int line, std::string message) {
+        if (finished)
+            return;
+        transcript.Error({line, std::move(message)});
+        Finish(2);
+    }
+
+    void Tick() {
+        if (finished)
+            return;
+        if (pendingPick) {
+            if (PopupMenuWidget* menu = PopupMenuWidget::Active()) {
+                const QRect item = menu->ItemRect(*pendingPick);
+                pendingPick.reset();
+                QTimer::singleShot(0, menu, [menu, item] { Tap(menu, item.center()); });
+            }
+            return;
+        }
+        if (busy) {
+            if (Signature() == busySignature)
+                return;
+            busy = false; // the action opened or closed a modal window and waits inside it
+        }
+        if (Clock::now() < waitUntil)
+            return;
+        if (idleTicks++ < 1) // let the program run what the last action set off
+            return;
+        if (next == actions.size()) {
+            Finish(0);
+            return;
+        }
+        const ScriptAction action = actions[next++];
+        if (MessageBoxWidget::Active() && !AllowedWhileMessageBox(action.kind)) {
+            Fail(action.line, std::string(ActionName(action.kind)) + " while a message box shows");
+            return;
+        }
+        busy = true;
+        busySignature = Signature();
+        const int mine = ++serial;
+        QTimer::singleShot(0, &timer, [this, action, mine] {
+            if (const Failure failure = Perform(action))
+                Fail(action.line, *failure);
+            if (serial == mine)
+                busy = false;
+            idleTicks = 0;
+        });
+    }
+
+    // The control of the window on top, as a finger could reach it.
+    std::variant<QWidget*, std::string> Control(int id) {
+        CDialog* top = Top();
+        if (!top)
+            return std::string("no window is open");
+        if (PopupMenuWidget::Active())
+            return std::string("a pop-up menu is open");
+        CWnd* control = top->GetDlgItem(id);
+        if (!control) {
+            for (CDialog* d : CDialog::OpenDialogs())
+                if (d != top && d->GetDlgItem(id))
+                    return "control " + std::to_string(id) + " is in window " + std::to_string(d->GetTemplateId()) +
+                           ", behind window " + std::to_string(top->GetTemplateId());
+            return "window " + std::to_string(top->GetTemplateId()) + " has no control " + std::to_string(id);
+        }
+        QWidget* widget = control->GetSafeHwnd()->widget;
+        if (!widget || !widget->isVisible())
+            return "control " + std::to_string(id) + " is not visible";
+        return widget;
+    }
+
+    Failure Perform(const ScriptAction& a) {
+        switch (a.kind) {
+        case ActionKind::Tap:
+        case ActionKind::Focus:
+        case ActionKind::Type:
+        case ActionKind::Clear: {
+            auto control = Control(a.id);
+            if (auto* error = std::get_if<std::string>(&control))
+                return *error;
+            QWidget* w = std::get<QWidget*>(control);
+            if (a.kind == ActionKind::Focus) {
+                w->setFocus(Qt::MouseFocusReason);
+                return {};
+            }
+            Tap(w, w->rect().center());
+            if (a.kind == ActionKind::Type) {
+                PressKey(w, Qt::Key_End, {});
+                const std::u32string text = ToQt(a.text).toStdU32String();
+                for (const char32_t c : text)
+                    TypeCharacter(w, c);
+            } else if (a.kind == ActionKind::Clear) {
+                PressKey(w, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+                PressKey(w, Qt::Key_Delete, {});
+            }
+            return {};
+        }
+        case ActionKind::Key: {
+            QWidget* target = QApplication::focusWidget();
+            if (QWidget* box = MessageBoxWidget::Active())
+                target = box;
+            if (!target)
+                target = PhoneScreen::Instance();
+            static const std::pair<KeyName, int> keys[] = {
+                {KeyName::Left, Qt::Key_Left},     {KeyName::Right, Qt::Key_Right},     {KeyName::Up, Qt::Key_Up},
+                {KeyName::Down, Qt::Key_Down},     {KeyName::Return, Qt::Key_Return}, {KeyName::Escape, Qt::Key_Escape},
+                {KeyName::Backspace, Qt::Key_Backspace}};
+            if (a.key == KeyName::Character) {
+                TypeCharacter(target, a.character);
+                return {};
+            }
+            for (const auto& [name, key] : keys)
+                if (name == a.key)
+                    PressKey(target, key, key == Qt::Key_Return ? QStringLiteral("\r") : QString());
+            return {};
+        }
+        case ActionKind::Ok: {
+            CDialog* top = Top();
+            const DialogTemplate* t = top ? top->GetTemplate() : nullptr;
+            if (!t || !t->okButton || PopupMenuWidget::Active())
+                return std::string("the window on top has no ok button");
+            TapScreen(PhoneScreen::Instance()->OkRect().center());
+            return {};
+        }
+        case ActionKind::Cancel:
+            if (CDialog* top = Top()) {
+                top->SendClose();
+                return {};
+            }
+            return std::string("no window is open");
+        case ActionKind::Answer: {
+            MessageBoxWidget* box = MessageBoxWidget::Active();
+            if (!box)
+                return std::string("no message box shows");
+            const int answer = a.answer == AnswerValue::Yes ? kIdYes : a.answer == AnswerValue::No ? kIdNo : kIdOk;
+            QPushButton* button = box->Button(answer);
+            if (!button)
+                return std::string("the message box has no such button");
+            Tap(button, button->rect().center());
+            return {};
+        }
+        case ActionKind::Menu: {
+            CMenuBar* bar = CMenuBar::Displayed();
+            if (!bar || &bar->Owner() != Top() || !bar->Items() || PopupMenuWidget::Active())
+                return std::string("the window on top has no menu bar");
+            const auto& items = *bar->Items();
+            for (std::size_t key = 0; key < items.size() && key < 2; ++key) {
+                const bool inPopup = std::any_of(items[key].popup.begin(), items[key].popup.end(),
+                                                 [&](const MenuItem& i) { return i.command == a.id; });
+                if (items[key].command == a.id || inPopup) {
+                    if (inPopup)
+                        pendingPick = a.id;
+                    PhoneScreen* screen = PhoneScreen::Instance();
+                    TapScreen((key == 0 ? screen->LeftKeyRect() : screen->RightKeyRect()).center());
+                    return {};
+                }
+            }
+            return "command " + std::to_string(a.id) + " is not on the menu bar";
+        }
+        case ActionKind::Pick:
+        case ActionKind::Dismiss: {
+            PopupMenuWidget* menu = PopupMenuWidget::Active();
+            if (!menu)
+                return std::string("no pop-up menu is open");
+            if (a.kind == ActionKind::Dismiss) {
+                Tap(menu, menu->MenuRect().contains(0, 0) ? QPoint(239, 0) : QPoint(0, 0));
+                return {};
+            }
+            const QRect item = menu->ItemRect(a.id);
+            if (item.isEmpty())
+                return "the pop-up menu has no command " + std::to_string(a.id);
+            Tap(menu, item.center());
+            return {};
+        }
+        case ActionKind::Pen:
+            TapScreen({a.x, a.y});
+            return {};
+        case ActionKind::Wait:
+            waitUntil = Clock::now() + std::chrono::milliseconds(a.ms);
+            return {};
+        case ActionKind::Run: {
+            const std::string command = Utf8(a.text);
+            const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+            pid_t pid = -1;
+            int status = 0;
+            if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+                return "cannot run " + command;
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            transcript.Run(a.text, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+            return {};
+        }
+        case ActionKind::Dump:
+            if (!Top())
+                return std::string("no window is open");
+            transcript.Dump(State(*Top()));
+            return {};
+        case ActionKind::Shot:
+            if (!PhoneScreen::Instance()->Shot().save(ToQt(a.text), "PNG"))
+                return "cannot write " + Utf8(a.text);
+            return {};
+        case ActionKind::Row:
+        case ActionKind::DblRow:
+        case ActionKind::Hold:
+        case ActionKind::Select:
+        case ActionKind::File:
+        case ActionKind::FileCancel:
+            return std::string(ActionName(a.kind)) + " is not available yet";
+        }
+        return {};
+    }
+
+    static WindowState State(CDialog& dialog) {
+        WindowState state;
+        state.window = dialog.GetTemplateId();
+        state.title = dialog.GetWindowText().str();
+        if (CMenuBar* bar = CMenuBar::Displayed(); bar && &bar->Owner() == &dialog)
+            state.menubar = bar->MenuId();
+        const DialogTemplate* t = dialog.GetTemplate();
+        const auto windows = dialog.ControlWindows();
+        for (std::size_t i = 0; t && i < t->controls.size() && i < windows.size(); ++i) {
+            const ControlTemplate& c = t->controls[i];
+            ControlState control;
+            control.id = c.id;
+            control.kind = c.kind;
+            if (QWidget* w = windows[i]->widget) {
+                control.text = TextOf(windows[i]).str();
+                control.visible = !w->isHidden();
+                control.enabled = w->isEnabled();
+                const QRect r = w->geometry();
+                control.rect = {r.x(), r.y(), r.width(), r.height()};
+                if (auto* button = qobject_cast<QAbstractButton*>(w))
+                    control.checked = button->isChecked();
+            }
+            state.controls.push_back(std::move(control));
+        }
+        return state;
+    }
+};
+
+ScriptDriver::ScriptDriver(std::vector<ScriptAction> actions, Transcript& transcript, bool endTheProgram)
+    : m_impl(std::make_unique<Impl>(std::move(actions), transcript, endTheProgram)) {}
+
+ScriptDriver::~ScriptDriver() {
+    CDialog::SetObserver({});
+    SetMessageBoxObserver({});
+}
+
+void ScriptDriver::Start() {
+    Impl& d = *m_impl;
+    CDialog::SetObserver({[&d](CDialog& dialog) { d.transcript.Open(dialog.GetTemplateId()); },
+                          [&d](CDialog& dialog, int result) { d.transcript.Close(dialog.GetTemplateId(), result); }});
+    SetMessageBoxObserver({[&d](const MessageBoxRequest& shown) { d.transcript.MessageBox(shown); },
+                           [&d](int answer) { d.transcript.Answer(answer); }});
+    QObject::connect(&d.timer, &QTimer::timeout, &d.timer, [&d] { d.Tick(); });
+    d.timer.start(10);
+}
+
+bool ScriptDriver::Finished() const { return m_impl->finished; }
+
+int ScriptDriver::ExitCode() const { return m_impl->exitCode; }
+
+void ScriptDriver::ProgramEnded() {
+    Impl& d = *m_impl;
+    if (d.finished)
+        return;
+    d.finished = true;
+    d.timer.stop();
+    d.exitCode = d.next == d.actions.size() ? 0 : 1;
+    d.transcript.End(d.exitCode);
+}
+
+} // namespace platform::gui
