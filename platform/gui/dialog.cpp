@@ -144,16 +144,18 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
     return widget;
 }
 
-// The first control that a tap or Tab could give the focus to gets it when the dialog opens.
-bool TakesFocus(const QWidget* w) {
-    return w && w->isVisibleTo(w->parentWidget()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
-}
-
-} // namespace
-
-namespace {
 CDialogObserver g_observer;
-std::vector<CDialog*> g_openDialogs;
+std::vector<CDialog*> g_openDialogs; // innermost last
+
+// What the screen showed before a page covered it, given back when the page closes.
+struct SavedScreen {
+    QString title;
+    bool ok = false;
+    QString left, right;
+    std::function<void()> onOk, onLeft, onRight;
+    void* keysOwner = nullptr;
+};
+
 } // namespace
 
 void CDialog::SetObserver(CDialogObserver observer) { g_observer = std::move(observer); }
@@ -166,15 +168,6 @@ const CMessageMap::Handler* CMessageMap::Find(CNotice notice, int id) const {
             return &e.handler;
     return m_base ? m_base->Find(notice, id) : nullptr;
 }
-
-// What the screen showed before a page covered it, given back when the page closes.
-struct SavedScreen {
-    QString title;
-    bool ok = false;
-    QString left, right;
-    std::function<void()> onOk, onLeft, onRight;
-    void* keysOwner = nullptr;
-};
 
 struct CDialog::Run {
     std::unique_ptr<QWidget> frame; // covers the client area (page) or the screen (pop-up)
@@ -212,88 +205,92 @@ void CDialog::Dispatch(CNotice notice, int id) {
         OnCancel();
 }
 
+namespace {
+
+// The widgets a dialog's window is made of: a page covers the client area; a pop-up covers
+// the whole screen, so that nothing behind its box takes a tap, with the box in its middle.
+void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen) {
+    run.page = t.kind == DialogKind::Page;
+    if (run.page) {
+        run.frame = std::make_unique<QWidget>(screen.ClientArea());
+        run.frame->setGeometry(screen.ClientArea()->rect());
+        run.body = run.frame.get();
+    } else {
+        run.frame = std::make_unique<QWidget>(&screen);
+        run.frame->setGeometry(screen.rect());
+        auto* box = new QFrame(run.frame.get());
+        box->setFrameShape(QFrame::Box);
+        const QSize size(platform::gui::DialogUnitsToPixelsX(t.width), platform::gui::DialogUnitsToPixelsY(t.height));
+        box->setGeometry(QRect(QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2), size));
+        run.body = box;
+    }
+    QPalette white = run.body->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    run.body->setPalette(white);
+    run.body->setAutoFillBackground(true);
+    run.frame->hide();
+}
+
+// A page takes the navigation bar and the soft keys while it runs, and gives them back.
+void TakeScreen(SavedScreen& saved, PhoneScreen& screen, const QString& title, bool okButton, std::function<void()> onOk) {
+    saved = {screen.Title(), screen.HasOkButton(), screen.LeftSoftKey(), screen.RightSoftKey(),
+             screen.onOk, screen.onLeftSoftKey, screen.onRightSoftKey, screen.softKeysOwner};
+    screen.SetTitle(title);
+    screen.SetOkButton(okButton);
+    screen.SetSoftKeys({}, {});
+    screen.onOk = std::move(onOk);
+    screen.onLeftSoftKey = screen.onRightSoftKey = nullptr;
+    screen.softKeysOwner = nullptr;
+}
+
+void GiveScreenBack(const SavedScreen& saved, PhoneScreen& screen) {
+    screen.SetTitle(saved.title);
+    screen.SetOkButton(saved.ok);
+    screen.SetSoftKeys(saved.left, saved.right);
+    screen.onOk = saved.onOk;
+    screen.onLeftSoftKey = saved.onLeft;
+    screen.onRightSoftKey = saved.onRight;
+    screen.softKeysOwner = saved.keysOwner;
+}
+
+// Offscreen there is no window manager to make the screen active, and an inactive window
+// gives no control the input focus.
+void ActivateScreen(PhoneScreen& screen) {
+    if (!screen.isVisible())
+        screen.show();
+    if (!screen.isActiveWindow()) {
+        screen.activateWindow();
+        QApplication::setActiveWindow(&screen);
+    }
+}
+
+} // namespace
+
 int CDialog::DoModal() {
     const DialogTemplate* t = platform::gui::FindDialog(m_templateId);
     PhoneScreen* screen = PhoneScreen::Instance();
     if (!t || !screen || m_open)
         return -1;
-    if (!screen->isVisible())
-        screen->show();
-    if (!screen->isActiveWindow()) {
-        // Offscreen there is no window manager to make the screen active, and an inactive
-        // window gives no control the input focus.
-        screen->activateWindow();
-        QApplication::setActiveWindow(screen);
-    }
-
-    auto run = std::make_unique<Run>();
-    run->page = t->kind == DialogKind::Page;
-    if (run->page) {
-        run->frame = std::make_unique<QWidget>(screen->ClientArea());
-        run->frame->setGeometry(screen->ClientArea()->rect());
-        run->body = run->frame.get();
-    } else {
-        // The whole screen, so that nothing behind the box takes a tap; the box in its middle.
-        run->frame = std::make_unique<QWidget>(screen);
-        run->frame->setGeometry(screen->rect());
-        auto* box = new QFrame(run->frame.get());
-        box->setFrameShape(QFrame::Box);
-        const QSize size(platform::gui::DialogUnitsToPixelsX(t->width), platform::gui::DialogUnitsToPixelsY(t->height));
-        box->setGeometry(QRect(QPoint((screen->width() - size.width()) / 2, (screen->height() - size.height()) / 2), size));
-        run->body = box;
-    }
-    for (QWidget* w : {run->frame.get(), run->body}) {
-        w->setAutoFillBackground(true);
-        QPalette palette = w->palette();
-        palette.setColor(QPalette::Window, Qt::white);
-        w->setPalette(palette);
-    }
-    if (!run->page)
-        run->frame->setAutoFillBackground(false);
-    run->frame->hide();
-
+    ActivateScreen(*screen);
+    m_run = std::make_unique<Run>();
+    MakeFrame(*m_run, *t, *screen);
     m_title = CString(t->title);
-    m_run = std::move(run);
     m_open = true;
     g_openDialogs.push_back(this);
     if (g_observer.onOpen)
         g_observer.onOpen(*this);
     m_run->self = std::make_unique<Window>(Window{m_run->frame.get()});
     Attach(m_run->self.get(), 0);
-
-    QButtonGroup* radios = nullptr;
-    for (const auto& c : t->controls) {
-        QWidget* widget = MakeControl(c, m_run->body, *this, radios);
-        m_run->windows.push_back(std::make_unique<Window>(Window{widget}));
-        auto control = std::make_unique<CWnd>();
-        control->Attach(m_run->windows.back().get(), c.id);
-        if (c.id != 0xFFFF && !m_controls.contains(c.id))
-            m_controls.emplace(c.id, std::move(control));
-        m_run->order.push_back(c.id);
-    }
-
-    if (m_run->page) {
-        auto& saved = m_run->saved;
-        saved = {screen->Title(), screen->HasOkButton(), screen->LeftSoftKey(), screen->RightSoftKey(),
-                 screen->onOk, screen->onLeftSoftKey, screen->onRightSoftKey, screen->softKeysOwner};
-        screen->SetTitle(ToQt(m_title));
-        screen->SetOkButton(t->okButton);
-        screen->SetSoftKeys({}, {});
-        screen->onOk = [this] { Dispatch(CNotice::Command, IDOK); };
-        screen->onLeftSoftKey = screen->onRightSoftKey = nullptr;
-        screen->softKeysOwner = nullptr;
-    }
+    MakeControls(*t);
+    if (m_run->page)
+        TakeScreen(m_run->saved, *screen, ToQt(m_title), t->okButton, [this] { Dispatch(CNotice::Command, IDOK); });
 
     const bool focusFirst = OnInitDialog();
     if (!m_run->ended) {
         m_run->frame->show();
         m_run->frame->raise();
         if (focusFirst)
-            for (const int id : m_run->order)
-                if (CWnd* c = GetDlgItem(id); c && c->GetSafeHwnd()->widget && TakesFocus(c->GetSafeHwnd()->widget)) {
-                    c->SetFocus();
-                    break;
-                }
+            FocusFirstControl();
         QEventLoop loop;
         m_run->loop = &loop;
         if (!m_run->ended)
@@ -302,16 +299,8 @@ int CDialog::DoModal() {
     }
 
     const int result = m_run->result;
-    if (m_run->page) {
-        const auto& saved = m_run->saved;
-        screen->SetTitle(saved.title);
-        screen->SetOkButton(saved.ok);
-        screen->SetSoftKeys(saved.left, saved.right);
-        screen->onOk = saved.onOk;
-        screen->onLeftSoftKey = saved.onLeft;
-        screen->onRightSoftKey = saved.onRight;
-        screen->softKeysOwner = saved.keysOwner;
-    }
+    if (m_run->page)
+        GiveScreenBack(m_run->saved, *screen);
     m_open = false;
     std::erase(g_openDialogs, this);
     m_controls.clear();
@@ -320,6 +309,31 @@ int CDialog::DoModal() {
     if (g_observer.onClose)
         g_observer.onClose(*this, result);
     return result;
+}
+
+void CDialog::MakeControls(const DialogTemplate& t) {
+    QButtonGroup* radios = nullptr;
+    for (const auto& c : t.controls) {
+        QWidget* widget = MakeControl(c, m_run->body, *this, radios);
+        m_run->windows.push_back(std::make_unique<Window>(Window{widget}));
+        auto control = std::make_unique<CWnd>();
+        control->Attach(m_run->windows.back().get(), c.id);
+        if (c.id != 0xFFFF && !m_controls.contains(c.id))
+            m_controls.emplace(c.id, std::move(control));
+        m_run->order.push_back(c.id);
+    }
+}
+
+// The first control that a tap or Tab could give the focus to gets it when the dialog opens.
+void CDialog::FocusFirstControl() {
+    for (const int id : m_run->order) {
+        CWnd* c = GetDlgItem(id);
+        const QWidget* w = c ? c->GetSafeHwnd()->widget.data() : nullptr;
+        if (w && w->isVisibleTo(w->parentWidget()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            c->SetFocus();
+            return;
+        }
+    }
 }
 
 void CDialog::EndDialog(int result) {

@@ -127,8 +127,13 @@ protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     virtual const CMessageMap& GetMessageMap() const;
 
+public:
+    struct Run; // what exists while DoModal runs
+
 private:
-    struct Run;
+    void MakeControls(const platform::gui::DialogTemplate& t);
+    void FocusFirstControl();
+
     int m_templateId;
     CWnd* m_parent;
     bool m_open = false;
