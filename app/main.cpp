@@ -1,17 +1,23 @@
 // brenwick: the owner's program on the phone's 240 x 320 screen.
 //   brenwick [--device DIR] [--scale N]
+//   brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]
 #include "platform/device.h"
+#include "platform/gui/driver.h"
 #include "platform/gui/gui_app.h"
+#include "platform/gui/winapp.h"
+#include "res/Resources.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <optional>
 #include <string>
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: brenwick [--device DIR] [--scale N]\n");
+    std::fprintf(stderr, "usage: brenwick [--device DIR] [--scale N]\n"
+                         "       brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]\n");
     return 2;
 }
 
@@ -20,24 +26,61 @@ int Usage() {
 int main(int argc, char** argv) {
     std::filesystem::path deviceDir = platform::Device::DefaultDirectory();
     platform::gui::GuiOptions options;
+    std::optional<std::string> script, transcriptFile;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--device" && i + 1 < argc) {
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--device" && hasValue) {
             deviceDir = argv[++i];
-        } else if (arg == "--scale" && i + 1 < argc) {
+        } else if (arg == "--scale" && hasValue) {
             char* end = nullptr;
             const long scale = std::strtol(argv[++i], &end, 10);
             if (*end || scale < 1 || scale > 8)
                 return Usage();
             options.scale = static_cast<int>(scale);
+        } else if (arg == "--script" && hasValue) {
+            script = argv[++i];
+        } else if (arg == "--transcript" && hasValue) {
+            transcriptFile = argv[++i];
+        } else if (arg == "--time-scale" && hasValue) {
+            char* end = nullptr;
+            const double scale = std::strtod(argv[++i], &end);
+            if (*end || !(scale >= 0))
+                return Usage(); // nothing of the program pauses yet; the value is checked
         } else {
             return Usage();
         }
     }
-    if (!platform::gui::DisplayAvailable()) {
+    if (transcriptFile && !script)
+        return Usage();
+    options.headless = script.has_value();
+    if (!options.headless && !platform::gui::DisplayAvailable()) {
         std::fprintf(stderr, "%s\n", platform::gui::NoDisplayMessage().c_str());
         return 1;
     }
+
+    std::ofstream transcriptOut;
+    if (transcriptFile) {
+        transcriptOut.open(*transcriptFile, std::ios::trunc);
+        if (!transcriptOut) {
+            std::fprintf(stderr, "brenwick: cannot write %s\n", transcriptFile->c_str());
+            return 1;
+        }
+    }
+    platform::gui::Transcript transcript(transcriptFile ? &transcriptOut : nullptr);
+    std::vector<platform::gui::ScriptAction> actions;
+    if (script) {
+        platform::gui::ScriptError error;
+        auto loaded = platform::gui::LoadScript(*script, error);
+        if (!loaded) {
+            std::fprintf(stderr, "brenwick: %s: %s\n", script->c_str(), error.Describe().c_str());
+            transcript.Error(error);
+            transcript.End(2);
+            return 2;
+        }
+        actions = std::move(*loaded);
+    }
+
     std::string error;
     const auto device = platform::Device::Open(deviceDir, error);
     if (!device) {
@@ -46,5 +89,13 @@ int main(int argc, char** argv) {
     }
     platform::UseDevice(device.get());
     platform::gui::GuiApplication gui(argc, argv, options);
-    return gui.Run();
+    RegisterResources();
+    if (!script)
+        return platform::gui::RunWinApp();
+
+    platform::gui::ScriptDriver driver(std::move(actions), transcript);
+    driver.Start();
+    platform::gui::RunWinApp();
+    driver.ProgramEnded();
+    return driver.ExitCode();
 }

@@ -48,6 +48,10 @@ private:
 template <class Dialog> CMessageMap::Entry OnNotice(CNotice notice, int id, void (Dialog::*handler)()) {
     return {notice, id, [handler](CDialog& dialog) { (static_cast<Dialog&>(dialog).*handler)(); }};
 }
+// A handler that serves several controls is told which one it was.
+template <class Dialog> CMessageMap::Entry OnClicked(int id, void (Dialog::*handler)(int id)) {
+    return {CNotice::Clicked, id, [handler, id](CDialog& dialog) { (static_cast<Dialog&>(dialog).*handler)(id); }};
+}
 template <class Dialog> CMessageMap::Entry OnCommand(int id, void (Dialog::*handler)()) {
     return OnNotice(CNotice::Command, id, handler);
 }

@@ -115,6 +115,9 @@ struct ScriptDriver::Impl {
         finished = true;
         exitCode = code;
         timer.stop();
+        // What the program does while it winds down is no part of the run.
+        CDialog::SetObserver({});
+        SetMessageBoxObserver({});
         transcript.End(code);
         if (endTheProgram)
             QCoreApplication::exit(code); // every modal loop ends, and the program with them

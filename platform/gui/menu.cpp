@@ -3,6 +3,7 @@
 #include "platform/gui/dialog.h"
 #include "platform/gui/phone_screen.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -98,12 +99,15 @@ void PopupMenuWidget::Choose(int command) {
 int PopupMenuWidget::Exec() {
     QPointer<PopupMenuWidget> previous = g_active;
     g_active = this;
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     show();
     raise();
     QEventLoop loop;
     m_loop = &loop;
     loop.exec();
     m_loop = nullptr;
+    if (focused)
+        focused->setFocus(Qt::OtherFocusReason);
     hide();
     g_active = previous;
     return m_chosen;

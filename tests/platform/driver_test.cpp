@@ -4,6 +4,7 @@
 #include "platform/gui/message_box_widget.h"
 #include "platform/gui/resources.h"
 
+#include "drive.h"
 #include "gui_main.h"
 
 #include <QEventLoop>
@@ -71,33 +72,10 @@ private:
     std::unique_ptr<CMenuBar> m_bar;
 };
 
-// Runs the dialog under a script and gives the transcript's lines and the exit code.
 std::pair<std::vector<std::string>, int> Drive(const std::string& script, CDrivenDlg& dlg) {
     RegisterTemplates();
-    ScriptError error;
-    auto actions = ParseScript(script, error);
-    EXPECT_TRUE(actions) << error.Describe();
-    std::ostringstream out;
-    Transcript transcript(&out);
-    ScriptDriver driver(*actions, transcript, false);
-    driver.Start();
-    dlg.DoModal();
-    // What the script does after the window closed, and its end.
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (driver.Finished())
-            loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(1, &poll, [&] { driver.ProgramEnded(); });
-    if (!driver.Finished())
-        loop.exec();
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return {lines, driver.ExitCode()};
+    auto result = testing_support::DriveDialog(dlg, script);
+    return {result.lines, result.exitCode};
 }
 
 TEST(DriverTest, AScriptUsesTheWindowAsAPersonWould) {

@@ -1,0 +1,37 @@
+#include "app/CMainDlg.h"
+
+#include "app/CPasswordDlg.h"
+#include "store/CRegistryStore.h"
+#include "store/NumberLists.h"
+#include "store/RegistryKeys.h"
+
+CMainDlg::CMainDlg() : CDialog(102) {}
+
+bool CMainDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // The window is a page of the phone's screen: there is no icon to set and nothing to
+    // centre.
+    CleanUpLists();
+    m_menuBar = std::make_unique<platform::gui::CMenuBar>(*this, 129);
+    if (!PassGate()) {
+        EndDialog(IDCANCEL);
+        return false;
+    }
+    return true;
+}
+
+bool CMainDlg::PassGate() {
+    CString password;
+    CPasswordDlg gate;
+    gate.m_mode = CRegistryStore::ReadString(keys::kSettings, u"PWD", password) == 0 ? CPasswordDlg::kCheck
+                                                                                     : CPasswordDlg::kSet;
+    if (gate.DoModal() != IDOK)
+        return false;
+    if (gate.m_mode == CPasswordDlg::kSet) {
+        CRegistryStore::WriteString(keys::kSettings, u"PWD", gate.m_firstEntry);
+        m_outcome = CPasswordDlg::kMainPassword;
+    } else {
+        m_outcome = gate.m_outcome;
+    }
+    return true;
+}

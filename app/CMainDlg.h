@@ -1,0 +1,24 @@
+#pragma once
+
+// The main window (dialog 102): after the password gate, the number lists.
+
+#include "platform/gui/dialog.h"
+#include "platform/gui/menu.h"
+
+#include <memory>
+
+class CMainDlg : public CDialog {
+public:
+    CMainDlg();
+
+    int m_outcome = 0; // how the gate opened the program
+
+protected:
+    bool OnInitDialog() override;
+
+private:
+    // Runs the password gate; false when the owner cancelled it.
+    bool PassGate();
+
+    std::unique_ptr<platform::gui::CMenuBar> m_menuBar;
+};

@@ -1,0 +1,105 @@
+#include "res/Resources.h"
+
+#include "platform/gui/resources.h"
+#include "platform/gui/wnd.h"
+
+using namespace platform::gui;
+
+namespace {
+
+constexpr int kNoId = 0xFFFF;
+constexpr const char16_t* kRule = u"_______________________________________";
+constexpr const char16_t* kUnderline = u"————————————";
+
+// The main window: the list heading, the entries for a number and a name, the list, and
+// the buttons that switch lists, the firewall and the password.
+DialogTemplate MainWindow() {
+    return {102,
+            u"Brenwick",
+            DialogKind::Page,
+            160,
+            170,
+            {
+                {1000, ControlKind::Static, u"短信黑名单", 4, 2, 90, 10, 0},
+                {1005, ControlKind::Button, u"关", 134, 1, 22, 12, 0},
+                {kNoId, ControlKind::Static, kRule, 0, 9, 160, 8, kNoWrap},
+                {1002, ControlKind::Static, u"电话号码:", 2, 20, 38, 10, 0},
+                {1003, ControlKind::Edit, u"", 40, 18, 66, 12, kAutoHScroll | kBorder},
+                {1004, ControlKind::Button, u"添加", 112, 18, 44, 12, 0},
+                {1009, ControlKind::Static, u"姓名:", 2, 33, 38, 10, 0},
+                {1008, ControlKind::Edit, u"", 40, 31, 66, 12, kAutoHScroll | kBorder},
+                {kNoId, ControlKind::Static, kRule, 0, 41, 160, 8, kNoWrap},
+                {1001, ControlKind::ListView, u"List1", 0, 45, 160, 104, kReport | kSingleSel | kShowSelAlways},
+                {kNoId, ControlKind::Static, kRule, 0, 146, 160, 8, kNoWrap},
+                {1013, ControlKind::Button, u"进入短信红名单", 2, 155, 96, 13, 0},
+                {1014, ControlKind::Button, u"修改密码", 104, 155, 54, 13, kHidden},
+                {kNoId, ControlKind::InputPanel, u"", 0, 0, 0, 0, 0},
+            },
+            true};
+}
+
+DialogTemplate AboutWindow() {
+    return {130,
+            u"关于",
+            DialogKind::Page,
+            160,
+            170,
+            {
+                {kNoId, ControlKind::Static, u"Brenwick 短信防火墙 1.0", 10, 20, 140, 12, kCenter},
+                {kNoId, ControlKind::Static, u"Tolvane 出品", 10, 36, 140, 12, kCenter},
+                {IDOK, ControlKind::Button, u"确定", 60, 60, 40, 14, kDefaultButton},
+            },
+            true};
+}
+
+// The password box: two entries (the second only when a password is set), the keypad, and
+// a tall Cancel button beside it.
+DialogTemplate PasswordDialog() {
+    std::vector<ControlTemplate> controls = {
+        {1015, ControlKind::Static, u"设置密码", 4, 4, 60, 10, 0},
+        {1018, ControlKind::Static, u"输入密码：", 4, 21, 44, 10, 0},
+        {1014, ControlKind::Edit, u"", 47, 19, 80, 12, kPassword | kAutoHScroll},
+        {1019, ControlKind::Static, kUnderline, 47, 31, 80, 6, kNoWrap},
+        {1016, ControlKind::Static, u"确认密码：", 4, 38, 44, 10, 0},
+        {1003, ControlKind::Edit, u"", 47, 36, 80, 12, kPassword | kAutoHScroll},
+        {1017, ControlKind::Static, kUnderline, 47, 48, 80, 6, kNoWrap},
+    };
+    const int keys[4][3] = {{1009, 1010, 1011}, {1012, 1020, 1021}, {1022, 1023, 1024}, {1026, 1025, IDOK}};
+    const char16_t* labels[4][3] = {{u"1", u"2", u"3"}, {u"4", u"5", u"6"}, {u"7", u"8", u"9"}, {u"<-", u"0", u"确定"}};
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 3; ++col)
+            controls.push_back({keys[row][col], ControlKind::Button, labels[row][col], 6 + col * 28, 58 + row * 18, 24,
+                                15, keys[row][col] == IDOK ? kDefaultButton : 0u});
+    controls.push_back({IDCANCEL, ControlKind::Button, u"取消", 92, 58, 32, 69, 0});
+    return {133, u"", DialogKind::Popup, 130, 144, std::move(controls)};
+}
+
+MenuTemplate FullMenu() {
+    return {129,
+            {{32804, u"退出", {}},
+             {0,
+              u"工具",
+              {{32771, u"删除", {}},
+               {32780, u"系统联系人", {}},
+               {32779, u"系统短信", {}},
+               {},
+               {32787, u"备用密码", {}},
+               {32781, u"设置", {}},
+               {32774, u"关于", {}}}}}};
+}
+
+MenuTemplate ReducedMenu() {
+    return {138,
+            {{32771, u"删除", {}},
+             {0, u"工具", {{32780, u"系统联系人", {}}, {32779, u"系统短信", {}}, {}, {32774, u"关于", {}}}}}};
+}
+
+} // namespace
+
+void RegisterResources() {
+    RegisterDialog(MainWindow());
+    RegisterDialog(AboutWindow());
+    RegisterDialog(PasswordDialog());
+    RegisterMenu(FullMenu());
+    RegisterMenu(ReducedMenu());
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+// Runs a dialog of a window test under a script, in-process: the transcript's lines and the
+// driver's exit code once the dialog has closed and the script is over.
+
+#include "platform/gui/dialog.h"
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct DriveResult {
+    std::vector<std::string> lines;
+    int exitCode = -1;
+};
+
+DriveResult DriveDialog(CDialog& dialog, const std::string& script);
+
+} // namespace testing_support
