@@ -10,6 +10,7 @@
 #include "temp_device.h"
 
 #include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,6 +79,23 @@ TEST_F(PasswordDialogTest, WithNoEntryFocusedTheKeypadChangesNothing) {
     QTimer::singleShot(0, [&] { dlg.m_focusedEntry = 0; });
     Drive(dlg, "wait 20\ntap 1009\ntap 1026\ncancel\n");
     EXPECT_EQ(dlg.m_firstEntry, u"");
+}
+
+} // namespace
+
+namespace {
+
+// The box as the owner sees it, in both modes, written for a person to look at.
+TEST_F(PasswordDialogTest, ScreenshotsOfBothModes) {
+    const std::string dir = testing::TempDir();
+    for (const int mode : {CPasswordDlg::kSet, CPasswordDlg::kCheck}) {
+        CPasswordDlg dlg;
+        dlg.m_mode = mode;
+        const std::string file = dir + (mode == CPasswordDlg::kSet ? "password-set.png" : "password-check.png");
+        const auto lines = Drive(dlg, "tap 1009\ntap 1010\nshot \"" + file + "\"\ncancel\n");
+        EXPECT_EQ(lines.back(), R"({"ev":"end","code":0})");
+        EXPECT_TRUE(std::filesystem::exists(file)) << file;
+    }
 }
 
 } // namespace
