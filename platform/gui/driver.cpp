@@ -6,6 +6,7 @@
 #include "platform/gui/phone_screen.h"
 #include "platform/gui/popup_menu_widget.h"
 #include "platform/gui/window.h"
+#include "platform/shell.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -118,6 +119,7 @@ struct ScriptDriver::Impl {
         // What the program does while it winds down is no part of the run.
         CDialog::SetObserver({});
         SetMessageBoxObserver({});
+        platform::SetShellObserver({});
         transcript.End(code);
         if (endTheProgram)
             QCoreApplication::exit(code); // every modal loop ends, and the program with them
@@ -367,6 +369,7 @@ ScriptDriver::ScriptDriver(std::vector<ScriptAction> actions, Transcript& transc
 ScriptDriver::~ScriptDriver() {
     CDialog::SetObserver({});
     SetMessageBoxObserver({});
+    platform::SetShellObserver({});
 }
 
 void ScriptDriver::Start() {
@@ -375,6 +378,8 @@ void ScriptDriver::Start() {
                           [&d](CDialog& dialog, int result) { d.transcript.Close(dialog.GetTemplateId(), result); }});
     SetMessageBoxObserver({[&d](const MessageBoxRequest& shown) { d.transcript.MessageBox(shown); },
                            [&d](int answer) { d.transcript.Answer(answer); }});
+    platform::SetShellObserver({[&d](std::u16string_view path, std::u16string_view cmdline) { d.transcript.Launch(path, cmdline); },
+                                [&d](std::u16string_view number) { d.transcript.Call(number); }});
     QObject::connect(&d.timer, &QTimer::timeout, &d.timer, [&d] { d.Tick(); });
     d.timer.start(10);
 }

@@ -3,9 +3,11 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/message_box_widget.h"
 #include "platform/gui/resources.h"
+#include "platform/shell.h"
 
 #include "drive.h"
 #include "gui_main.h"
+#include "temp_device.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -31,7 +33,7 @@ void RegisterTemplates() {
                      {0xFFFF, ControlKind::Static, u"____", 4, 60, 80, 8, 0}},
                     true});
     RegisterDialog({kPopup, u"", DialogKind::Popup, 100, 60, {{IDOK, ControlKind::Button, u"确定", 10, 30, 40, 14, 0}}});
-    RegisterMenu({9229, {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {32774, u"关于", {}}}}}});
+    RegisterMenu({9229, {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {32779, u"系统短信", {}}, {32774, u"关于", {}}}}}});
 }
 
 class CDrivenDlg : public CDialog {
@@ -53,6 +55,7 @@ protected:
             OnClicked(1005, &CDrivenDlg::OnPopup),
             OnCommand(32774, &CDrivenDlg::OnAbout),
             OnCommand(32804, &CDrivenDlg::OnExit),
+            OnCommand(32779, &CDrivenDlg::OnMessaging),
         }};
         return map;
     }
@@ -69,6 +72,7 @@ private:
     }
     void OnAbout() { commands.push_back(32774); }
     void OnExit() { OnOK(); }
+    void OnMessaging() { platform::StartProgram(u"\\Windows\\tmail.exe", u""); }
     std::unique_ptr<CMenuBar> m_bar;
 };
 
@@ -79,12 +83,14 @@ std::pair<std::vector<std::string>, int> Drive(const std::string& script, CDrive
 }
 
 TEST(DriverTest, AScriptUsesTheWindowAsAPersonWould) {
+    testing_support::TempDevice device; // where the program start is logged
     CDrivenDlg dlg;
     const auto [lines, code] = Drive(R"(type 1003 "张三138"
 tap 1004
 answer yes
 answer ok
 menu 32774
+menu 32779
 dump
 ok
 )",
@@ -102,9 +108,10 @@ ok
     ASSERT_GE(lines.size(), want.size() + 3);
     for (std::size_t i = 0; i < want.size(); ++i)
         EXPECT_EQ(lines[i], want[i]);
-    EXPECT_TRUE(lines[5].starts_with(R"({"ev":"dump","window":9201,"title":"Driven","menubar":9229,"controls":[{"id":1003,"kind":"edit","text":"张三138")"))
-        << lines[5];
-    EXPECT_EQ(lines[6], R"({"ev":"close","window":9201,"result":1})");
+    EXPECT_EQ(lines[5], R"({"ev":"launch","path":"\\Windows\\tmail.exe","cmdline":""})");
+    EXPECT_TRUE(lines[6].starts_with(R"({"ev":"dump","window":9201,"title":"Driven","menubar":9229,"controls":[{"id":1003,"kind":"edit","text":"张三138")"))
+        << lines[6];
+    EXPECT_EQ(lines[7], R"({"ev":"close","window":9201,"result":1})");
     EXPECT_EQ(lines.back(), R"({"ev":"end","code":0})");
 }
 
