@@ -1,6 +1,7 @@
 // brenwick: the owner's program on the phone's 240 x 320 screen.
 //   brenwick [--device DIR] [--scale N]
 //   brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]
+#include "platform/clock.h"
 #include "platform/device.h"
 #include "platform/gui/driver.h"
 #include "platform/gui/gui_app.h"
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
             char* end = nullptr;
             const double scale = std::strtod(argv[++i], &end);
             if (*end || !(scale >= 0))
-                return Usage(); // nothing of the program pauses yet; the value is checked
+                return Usage();
+            platform::SetTimeScale(scale);
         } else {
             return Usage();
         }

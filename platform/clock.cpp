@@ -1,5 +1,7 @@
 #include "platform/clock.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -11,8 +13,23 @@ namespace {
 std::mutex g_mutex;
 bool g_initialised = false;
 std::optional<LocalTime> g_fixed;
+double g_timeScale = 1.0;
 
 } // namespace
+
+void SetTimeScale(double factor) {
+    std::lock_guard lock(g_mutex);
+    g_timeScale = factor < 0 ? 0 : factor;
+}
+
+double TimeScale() {
+    std::lock_guard lock(g_mutex);
+    return g_timeScale;
+}
+
+int ScaledMilliseconds(int milliseconds) {
+    return static_cast<int>(std::lround(std::max(0, milliseconds) * TimeScale()));
+}
 
 LocalTime GetLocalTime() {
     {

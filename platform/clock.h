@@ -17,6 +17,13 @@ struct LocalTime {
 LocalTime GetLocalTime();
 void FixLocalTime(std::optional<LocalTime> time); // for tests; nullopt returns to the real clock
 
+// How much longer (or shorter) the program's pauses and timers take than they say: 1
+// normally; a scripted run sets it with --time-scale so that tests need not wait.
+void SetTimeScale(double factor);
+double TimeScale();
+// A duration of the program, in milliseconds, as the clock is scaled now.
+int ScaledMilliseconds(int milliseconds);
+
 std::optional<LocalTime> ParseIsoTime(std::string_view text); // "YYYY-MM-DDTHH:MM:SS"
 std::string FormatIsoTime(const LocalTime& time);
 

@@ -1,6 +1,7 @@
 #include "platform/gui/ui_thread.h"
 
 #include "platform/gui/ui_queue.h"
+#include "platform/clock.h"
 
 #include <QSocketNotifier>
 #include <chrono>
@@ -133,7 +134,7 @@ bool RunOnUiThread(std::function<void()> work) {
 bool IsUiThread() { return UiQueue::Get().OnUiThread(); }
 
 void PauseThread(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, milliseconds)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(platform::ScaledMilliseconds(milliseconds)));
 }
 
 } // namespace platform::gui

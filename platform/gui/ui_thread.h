@@ -15,7 +15,7 @@ void PostToUiThread(std::function<void()> work);
 bool RunOnUiThread(std::function<void()> work);
 bool IsUiThread();
 
-// Pauses the calling thread.
+// Pauses the calling thread, for the time the program's clock is scaled to.
 void PauseThread(int milliseconds);
 
 } // namespace platform::gui

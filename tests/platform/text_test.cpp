@@ -58,4 +58,14 @@ TEST(ClockTest, FixedTimesParseStrictly) {
     EXPECT_GE(platform::GetLocalTime().year, 2024);
 }
 
+TEST(ClockTest, TheTimeScaleStretchesThePrograms) {
+    EXPECT_EQ(platform::ScaledMilliseconds(2100), 2100);
+    platform::SetTimeScale(0.01);
+    EXPECT_EQ(platform::ScaledMilliseconds(2100), 21);
+    EXPECT_EQ(platform::ScaledMilliseconds(-5), 0);
+    platform::SetTimeScale(-1);
+    EXPECT_EQ(platform::ScaledMilliseconds(200), 0) << "no negative scale";
+    platform::SetTimeScale(1);
+}
+
 } // namespace
