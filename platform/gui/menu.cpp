@@ -1,9 +1,9 @@
 #include "platform/gui/popup_menu_widget.h"
 
 #include "platform/gui/dialog.h"
+#include "platform/gui/overlay.h"
 #include "platform/gui/phone_screen.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -99,16 +99,7 @@ void PopupMenuWidget::Choose(int command) {
 int PopupMenuWidget::Exec() {
     QPointer<PopupMenuWidget> previous = g_active;
     g_active = this;
-    const QPointer<QWidget> focused = QApplication::focusWidget();
-    show();
-    raise();
-    QEventLoop loop;
-    m_loop = &loop;
-    loop.exec();
-    m_loop = nullptr;
-    if (focused)
-        focused->setFocus(Qt::OtherFocusReason);
-    hide();
+    RunOverlay(*this, m_loop, false);
     g_active = previous;
     return m_chosen;
 }

@@ -1,8 +1,8 @@
 #include "platform/gui/message_box_widget.h"
 
+#include "platform/gui/overlay.h"
 #include "platform/gui/phone_screen.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -142,22 +142,10 @@ void MessageBoxWidget::Answer(int answer) {
 
 int MessageBoxWidget::Exec() {
     g_open.emplace_back(this);
-    // The focus goes back where it was when the box is answered, as the phone's dialogs keep
-    // their focused control: first back, then the box hides, so that no other control takes
-    // it in between.
-    const QPointer<QWidget> focused = QApplication::focusWidget();
-    show();
-    raise();
-    setFocus();
-    if (g_observer.onShown)
-        g_observer.onShown(m_request);
-    QEventLoop loop;
-    m_loop = &loop;
-    loop.exec();
-    m_loop = nullptr;
-    if (focused)
-        focused->setFocus(Qt::OtherFocusReason);
-    hide();
+    RunOverlay(*this, m_loop, true, [this] {
+        if (g_observer.onShown)
+            g_observer.onShown(m_request);
+    });
     g_open.erase(std::remove(g_open.begin(), g_open.end(), QPointer<MessageBoxWidget>(this)), g_open.end());
     if (g_observer.onAnswered)
         g_observer.onAnswered(m_answer);
