@@ -184,7 +184,6 @@ struct Registry::Impl {
         }
         return walk;
     }
-
 };
 
 Registry::Registry() = default;
