@@ -1,5 +1,6 @@
 #include "platform/gui/dialog.h"
 
+#include "platform/gui/list_view_widget.h"
 #include "platform/gui/phone_screen.h"
 #include "platform/gui/resources.h"
 #include "platform/gui/window.h"
@@ -125,9 +126,11 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
     }
     case ControlKind::InputPanel:
         return nullptr; // the desktop's keyboard is real: nothing to show
+    case ControlKind::ListView:
+        widget = new platform::gui::ListViewWidget(body, dialog, id);
+        break;
     case ControlKind::Combo:
-    case ControlKind::ListBox:
-    case ControlKind::ListView: {
+    case ControlKind::ListBox: {
         // A place holder until these controls exist: the dialog opens and keeps its layout.
         auto* frame = new QFrame(body);
         frame->setFrameShape(QFrame::Box);
@@ -175,6 +178,7 @@ struct CDialog::Run {
     std::vector<std::unique_ptr<Window>> windows;
     std::vector<int> order; // control ids in template order
     std::unique_ptr<Window> self;
+    std::vector<CWnd*> bound; // program objects bound to controls
     QEventLoop* loop = nullptr;
     int result = 0;
     bool ended = false;
@@ -191,11 +195,11 @@ const CMessageMap& CDialog::GetMessageMap() const {
     return empty;
 }
 
-void CDialog::Dispatch(CNotice notice, int id) {
+void CDialog::Dispatch(CNotice notice, int id, int item) {
     if (!m_open)
         return;
     if (const auto* handler = GetMessageMap().Find(notice, id)) {
-        (*handler)(*this);
+        (*handler)(*this, item);
         return;
     }
     // What a dialog does of itself with its OK and Cancel buttons and commands.
@@ -303,6 +307,8 @@ int CDialog::DoModal() {
         GiveScreenBack(m_run->saved, *screen);
     m_open = false;
     std::erase(g_openDialogs, this);
+    for (CWnd* control : m_run->bound)
+        control->Attach(nullptr, 0);
     m_controls.clear();
     Attach(nullptr, 0);
     m_run.reset();
@@ -382,6 +388,16 @@ bool CDialog::UpdateData(bool saveAndValidate) {
     CDataExchange dx(this, saveAndValidate);
     DoDataExchange(&dx);
     return true;
+}
+
+void CDialog::BindControl(CWnd& control) {
+    if (m_run)
+        m_run->bound.push_back(&control);
+}
+
+void CDialog::UnbindControl(CWnd& control) {
+    if (m_run)
+        std::erase(m_run->bound, &control);
 }
 
 CWnd* CDialog::GetDlgItem(int id) const {

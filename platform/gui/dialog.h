@@ -22,13 +22,17 @@ enum class CNotice {
     Changed,   // an edit's text changed
     SetFocus,  // a control gained the input focus
     KillFocus, // a control lost it
+    Click,       // a list was tapped: on a row, or below the rows (row -1)
+    DblClick,    // a list was double-tapped
+    ItemChanged, // a list row's state changed
 };
 
 // The dialog's table of handlers, looked up by notice and id; a map may extend its base
 // class's map.
 class CMessageMap {
 public:
-    using Handler = std::function<void(CDialog&)>;
+    // item: the row a list notice is about (-1 for none), else -1.
+    using Handler = std::function<void(CDialog&, int item)>;
     struct Entry {
         CNotice notice;
         int id;
@@ -46,11 +50,15 @@ private:
 };
 
 template <class Dialog> CMessageMap::Entry OnNotice(CNotice notice, int id, void (Dialog::*handler)()) {
-    return {notice, id, [handler](CDialog& dialog) { (static_cast<Dialog&>(dialog).*handler)(); }};
+    return {notice, id, [handler](CDialog& dialog, int) { (static_cast<Dialog&>(dialog).*handler)(); }};
+}
+// A list's notice, with the row it is about.
+template <class Dialog> CMessageMap::Entry OnNotify(CNotice notice, int id, void (Dialog::*handler)(int item)) {
+    return {notice, id, [handler](CDialog& dialog, int item) { (static_cast<Dialog&>(dialog).*handler)(item); }};
 }
 // A handler that serves several controls is told which one it was.
 template <class Dialog> CMessageMap::Entry OnClicked(int id, void (Dialog::*handler)(int id)) {
-    return {CNotice::Clicked, id, [handler, id](CDialog& dialog) { (static_cast<Dialog&>(dialog).*handler)(id); }};
+    return {CNotice::Clicked, id, [handler, id](CDialog& dialog, int) { (static_cast<Dialog&>(dialog).*handler)(id); }};
 }
 template <class Dialog> CMessageMap::Entry OnCommand(int id, void (Dialog::*handler)()) {
     return OnNotice(CNotice::Command, id, handler);
@@ -120,8 +128,13 @@ public:
     void SetWindowText(const CString& text) override;
     CString GetWindowText() const override;
 
+    // A program object bound to one of the dialog's controls (a list); the dialog lets go of
+    // it when its window goes, and the object lets go first if it goes earlier.
+    void BindControl(CWnd& control);
+    void UnbindControl(CWnd& control);
+
     // Called by the toolkit's side when a control or the screen reports something.
-    void Dispatch(CNotice notice, int id);
+    void Dispatch(CNotice notice, int id, int item = -1);
 
 protected:
     virtual bool OnInitDialog();

@@ -1,6 +1,7 @@
 #include "platform/gui/driver.h"
 
 #include "platform/gui/dialog.h"
+#include "platform/gui/list_view_widget.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/message_box_widget.h"
 #include "platform/gui/phone_screen.h"
@@ -325,7 +326,30 @@ struct ScriptDriver::Impl {
                 return "cannot write " + Utf8(a.text);
             return {};
         case ActionKind::Row:
-        case ActionKind::DblRow:
+        case ActionKind::DblRow: {
+            auto control = Control(a.id);
+            if (auto* error = std::get_if<std::string>(&control))
+                return *error;
+            auto* list = dynamic_cast<ListViewWidget*>(std::get<QWidget*>(control));
+            if (!list)
+                return "control " + std::to_string(a.id) + " is not a list";
+            const int rows = static_cast<int>(list->rows.size());
+            QPoint at;
+            if (a.index >= 0 && a.index < rows) {
+                at = list->RowRect(a.index).center();
+            } else {
+                at = QPoint(4, rows * list->RowHeight() + list->RowHeight() / 2);
+                if (at.y() >= list->height())
+                    return "list " + std::to_string(a.id) + " has no empty area below its rows";
+            }
+            Tap(list, at);
+            if (a.kind == ActionKind::DblRow) {
+                const QPointF local(at), global(list->mapToGlobal(at));
+                QMouseEvent twice(QEvent::MouseButtonDblClick, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+                QCoreApplication::sendEvent(list, &twice);
+            }
+            return {};
+        }
         case ActionKind::Hold:
         case ActionKind::Select:
         case ActionKind::File:
@@ -356,6 +380,22 @@ struct ScriptDriver::Impl {
                 control.rect = {r.x(), r.y(), r.width(), r.height()};
                 if (auto* button = qobject_cast<QAbstractButton*>(w))
                     control.checked = button->isChecked();
+                if (auto* list = dynamic_cast<ListViewWidget*>(w)) {
+                    control.text.clear();
+                    for (const auto& column : list->columns)
+                        control.columns.push_back(column.width);
+                    for (std::size_t row = 0; row < list->rows.size(); ++row) {
+                        const auto& cellsOf = list->rows[row].cells;
+                        std::vector<std::u16string> cells;
+                        for (std::size_t col = 0; col < std::max(list->columns.size(), std::size_t{1}); ++col)
+                            cells.push_back(col < cellsOf.size() ? cellsOf[col].toStdU16String() : std::u16string());
+                        control.rows.push_back(std::move(cells));
+                        if (list->rows[row].state & LVIS_FOCUSED)
+                            control.focused = static_cast<int>(row);
+                        if (list->rows[row].state & LVIS_SELECTED)
+                            control.selected.push_back(static_cast<int>(row));
+                    }
+                }
             }
             state.controls.push_back(std::move(control));
         }

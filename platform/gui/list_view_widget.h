@@ -1,0 +1,52 @@
+#pragma once
+
+// The widget behind a CListCtrl.
+
+#include "platform/gui/dialog.h"
+#include "platform/gui/listctrl.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+namespace platform::gui {
+
+class ListViewWidget : public QWidget {
+public:
+    ListViewWidget(QWidget* parent, CDialog& dialog, int id);
+
+    struct Column {
+        int width = 0, format = LVCFMT_LEFT;
+    };
+    struct Row {
+        std::vector<QString> cells;
+        unsigned state = 0;
+    };
+
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    std::uint32_t style = 0, extendedStyle = 0;
+    CListCtrl* owner = nullptr; // the program's object bound to it, if any
+
+    int RowHeight() const;
+    QRect RowRect(int row) const;
+    // The row at a point of the widget, or -1 below the rows.
+    int RowAt(QPoint at) const;
+    // What a tap on a row does: it becomes the focused and only selected row, the dialog
+    // hears of each changed row, then of the tap itself.
+    void Tap(int row, bool twice);
+    void SetState(int row, unsigned state, unsigned mask);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    CDialog& m_dialog;
+    int m_id;
+};
+
+} // namespace platform::gui

@@ -1,0 +1,257 @@
+#include "platform/gui/listctrl.h"
+
+#include "platform/gui/list_view_widget.h"
+#include "platform/gui/window.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace platform::gui {
+
+ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id) : QWidget(parent), m_dialog(dialog), m_id(id) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+}
+
+int ListViewWidget::RowHeight() const { return fontMetrics().height() + 4; }
+
+QRect ListViewWidget::RowRect(int row) const {
+    int width = 0;
+    for (const auto& c : columns)
+        width += c.width;
+    return {0, row * RowHeight(), std::max(width, this->width()), RowHeight()};
+}
+
+int ListViewWidget::RowAt(QPoint at) const {
+    const int row = at.y() / RowHeight();
+    return at.y() >= 0 && row < static_cast<int>(rows.size()) ? row : -1;
+}
+
+void ListViewWidget::SetState(int row, unsigned state, unsigned mask) {
+    if (row < 0 || row >= static_cast<int>(rows.size()))
+        return;
+    const unsigned before = rows[row].state;
+    rows[row].state = (before & ~mask) | (state & mask);
+    if (rows[row].state != before) {
+        update();
+        m_dialog.Dispatch(CNotice::ItemChanged, m_id, row);
+    }
+}
+
+void ListViewWidget::Tap(int row, bool twice) {
+    // A tap on a row makes it the one focused and selected row; one below the rows leaves
+    // the rows as they are.
+    if (row >= 0) {
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+            if (r != row)
+                SetState(r, 0, LVIS_FOCUSED | LVIS_SELECTED);
+        SetState(row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    }
+    m_dialog.Dispatch(twice ? CNotice::DblClick : CNotice::Click, m_id, row);
+}
+
+void ListViewWidget::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    Tap(RowAt(event->position().toPoint()), false);
+}
+
+void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event) { Tap(RowAt(event->position().toPoint()), true); }
+
+void ListViewWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (owner)
+        owner->OnSetFocus();
+    m_dialog.Dispatch(CNotice::SetFocus, m_id);
+}
+
+void ListViewWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (owner)
+        owner->OnKillFocus();
+    m_dialog.Dispatch(CNotice::KillFocus, m_id);
+}
+
+void ListViewWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(font());
+    CDC dc(painter);
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+        const QRect r = RowRect(row);
+        const CRect bounds{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+        if (owner && (style & LVS_OWNERDRAWFIXED)) {
+            owner->DrawItem(dc, row, bounds);
+            continue;
+        }
+        if (rows[row].state & LVIS_SELECTED)
+            painter.fillRect(r, palette().color(QPalette::Highlight));
+        painter.setPen(palette().color(rows[row].state & LVIS_SELECTED ? QPalette::HighlightedText : QPalette::Text));
+        int x = 0;
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const QString text = c < rows[row].cells.size() ? rows[row].cells[c] : QString();
+            painter.drawText(QRect(x + 2, r.top(), columns[c].width - 4, r.height()), Qt::AlignVCenter | Qt::AlignLeft, text);
+            x += columns[c].width;
+        }
+    }
+}
+
+} // namespace platform::gui
+
+using platform::gui::ListViewWidget;
+
+namespace {
+
+ListViewWidget* ListOf(const CWnd& wnd) {
+    auto* window = wnd.GetSafeHwnd();
+    return window ? dynamic_cast<ListViewWidget*>(window->widget.data()) : nullptr;
+}
+
+} // namespace
+
+CListCtrl::CListCtrl() = default;
+
+CListCtrl::~CListCtrl() {
+    // Still bound only while the dialog's window exists.
+    if (ListViewWidget* list = ListOf(*this); list && list->owner == this)
+        list->owner = nullptr;
+    if (m_hWnd && m_dialog)
+        m_dialog->UnbindControl(*this);
+}
+
+bool CListCtrl::SubclassDlgItem(int id, CDialog& dialog) {
+    CWnd* item = dialog.GetDlgItem(id);
+    ListViewWidget* list = item ? ListOf(*item) : nullptr;
+    if (!list)
+        return false;
+    Attach(item->GetSafeHwnd(), id);
+    list->owner = this;
+    m_dialog = &dialog;
+    dialog.BindControl(*this);
+    return true;
+}
+
+int CListCtrl::InsertColumn(int column, const CString&, int format, int width) {
+    ListViewWidget* list = ListOf(*this);
+    if (!list || column < 0)
+        return -1;
+    column = std::min(column, static_cast<int>(list->columns.size()));
+    list->columns.insert(list->columns.begin() + column, {std::max(width, 0), format});
+    list->update();
+    return column;
+}
+
+int CListCtrl::GetColumnCount() const {
+    const ListViewWidget* list = ListOf(*this);
+    return list ? static_cast<int>(list->columns.size()) : 0;
+}
+
+int CListCtrl::GetColumnWidth(int column) const {
+    const ListViewWidget* list = ListOf(*this);
+    return list && column >= 0 && column < GetColumnCount() ? list->columns[column].width : 0;
+}
+
+int CListCtrl::GetColumnFormat(int column) const {
+    const ListViewWidget* list = ListOf(*this);
+    return list && column >= 0 && column < GetColumnCount() ? list->columns[column].format : LVCFMT_LEFT;
+}
+
+int CListCtrl::InsertItem(int item, const CString& text) {
+    ListViewWidget* list = ListOf(*this);
+    if (!list || item < 0)
+        return -1;
+    item = std::min(item, static_cast<int>(list->rows.size()));
+    list->rows.insert(list->rows.begin() + item, {{QString::fromStdU16String(text.str())}, 0});
+    list->update();
+    return item;
+}
+
+bool CListCtrl::SetItemText(int item, int subItem, const CString& text) {
+    ListViewWidget* list = ListOf(*this);
+    if (!list || item < 0 || item >= GetItemCount() || subItem < 0)
+        return false;
+    auto& cells = list->rows[item].cells;
+    if (static_cast<int>(cells.size()) <= subItem)
+        cells.resize(subItem + 1);
+    cells[subItem] = QString::fromStdU16String(text.str());
+    list->update();
+    return true;
+}
+
+CString CListCtrl::GetItemText(int item, int subItem) const {
+    const ListViewWidget* list = ListOf(*this);
+    if (!list || item < 0 || item >= GetItemCount() || subItem < 0 ||
+        subItem >= static_cast<int>(list->rows[item].cells.size()))
+        return {};
+    return CString(list->rows[item].cells[subItem].toStdU16String());
+}
+
+int CListCtrl::GetItemCount() const {
+    const ListViewWidget* list = ListOf(*this);
+    return list ? static_cast<int>(list->rows.size()) : 0;
+}
+
+bool CListCtrl::DeleteAllItems() {
+    ListViewWidget* list = ListOf(*this);
+    if (!list)
+        return false;
+    list->rows.clear();
+    list->update();
+    return true;
+}
+
+unsigned CListCtrl::GetItemState(int item, unsigned mask) const {
+    const ListViewWidget* list = ListOf(*this);
+    return list && item >= 0 && item < GetItemCount() ? list->rows[item].state & mask : 0;
+}
+
+bool CListCtrl::SetItemState(int item, unsigned state, unsigned mask) {
+    ListViewWidget* list = ListOf(*this);
+    if (!list || item < 0 || item >= GetItemCount())
+        return false;
+    list->SetState(item, state, mask);
+    return true;
+}
+
+bool CListCtrl::GetItemRect(int item, CRect& rect, int code) const {
+    const ListViewWidget* list = ListOf(*this);
+    if (!list || item < 0 || item >= GetItemCount())
+        return false;
+    QRect r = list->RowRect(item);
+    if (code == LVIR_LABEL)
+        r.setWidth(GetColumnWidth(0));
+    rect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return true;
+}
+
+void CListCtrl::ModifyStyle(std::uint32_t remove, std::uint32_t add) {
+    if (ListViewWidget* list = ListOf(*this)) {
+        list->style = (list->style & ~remove) | add;
+        list->update();
+    }
+}
+
+std::uint32_t CListCtrl::GetStyle() const {
+    const ListViewWidget* list = ListOf(*this);
+    return list ? list->style : 0;
+}
+
+std::uint32_t CListCtrl::SetExtendedStyle(std::uint32_t style) {
+    ListViewWidget* list = ListOf(*this);
+    return list ? std::exchange(list->extendedStyle, style) : 0;
+}
+
+std::uint32_t CListCtrl::GetExtendedStyle() const {
+    const ListViewWidget* list = ListOf(*this);
+    return list ? list->extendedStyle : 0;
+}
+
+void CListCtrl::Invalidate() {
+    if (ListViewWidget* list = ListOf(*this))
+        list->update();
+}
+
+void CListCtrl::UpdateWindow() {
+    if (ListViewWidget* list = ListOf(*this))
+        list->repaint();
+}
+
+void CListCtrl::DrawItem(CDC&, int, const CRect&) {}

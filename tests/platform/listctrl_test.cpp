@@ -1,0 +1,78 @@
+#include "platform/gui/dialog.h"
+#include "platform/gui/listctrl.h"
+#include "platform/gui/resources.h"
+
+#include "drive.h"
+#include "gui_main.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace platform::gui;
+
+constexpr int kPage = 9301;
+
+// A list that draws its own rows, and counts them.
+class CDrawnList : public CListCtrl {
+public:
+    std::vector<int> drawn;
+    void DrawItem(CDC& dc, int item, const CRect& bounds) override {
+        drawn.push_back(item);
+        dc.FillSolidRect(bounds, item % 2 ? RGB(0xEE, 0xEE, 0xEE) : RGB(0xFF, 0xFF, 0xFF));
+        dc.DrawText(GetItemText(item, 1), bounds, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+};
+
+class CListDlg : public CDialog {
+public:
+    CListDlg() : CDialog(kPage) {}
+    CDrawnList m_list;
+    std::vector<std::string> notices;
+
+protected:
+    bool OnInitDialog() override {
+        CDialog::OnInitDialog();
+        EXPECT_TRUE(m_list.SubclassDlgItem(1001, *this));
+        m_list.ModifyStyle(0, LVS_OWNERDRAWFIXED);
+        m_list.InsertColumn(0, u"", LVCFMT_LEFT, 70);
+        m_list.InsertColumn(1, u"", LVCFMT_LEFT, 135);
+        m_list.InsertColumn(2, u"", LVCFMT_RIGHT, 35);
+        for (int i = 0; i < 3; ++i) {
+            m_list.InsertItem(i, CString::Formatted(u"%d", i + 1));
+            m_list.SetItemText(i, 1, CString::Formatted(u"1380013800%d", i));
+        }
+        m_list.SetItemText(0, 2, u"*");
+        return true;
+    }
+    const CMessageMap& GetMessageMap() const override {
+        static const CMessageMap map{{
+            OnNotify(CNotice::Click, 1001, &CListDlg::OnClick),
+            OnNotify(CNotice::DblClick, 1001, &CListDlg::OnDblClick),
+            OnNotify(CNotice::ItemChanged, 1001, &CListDlg::OnItemChanged),
+        }};
+        return map;
+    }
+
+private:
+    void OnClick(int row) { notices.push_back("click " + std::to_string(row)); }
+    void OnDblClick(int row) { notices.push_back("dblclick " + std::to_string(row)); }
+    void OnItemChanged(int row) { notices.push_back("changed " + std::to_string(row)); }
+};
+
+TEST(ListCtrlTest, TapsOnRowsAndBelowThemReachTheOwner) {
+    RegisterDialog({kPage, u"List", DialogKind::Page, 160, 170, {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, 0}}, true});
+    CListDlg dlg;
+    const auto result = testing_support::DriveDialog(dlg, "row 1001 1\nrow 1001 2\nrow 1001 -1\nrow 1001 7\ndblrow 1001 0\ndump\nok\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 1", "click 1", "changed 1", "changed 2", "click 2", "click -1",
+                                                     "click -1", "changed 2", "changed 0", "click 0", "dblclick 0"}));
+    ASSERT_GE(result.lines.size(), 2u);
+    const std::string& dump = result.lines[result.lines.size() - 3];
+    EXPECT_NE(dump.find(R"("columns":[70,135,35],"rows":[["1","13800138000","*"],["2","13800138001",""],["3","13800138002",""]],"focused":0,"selected":[0])"),
+              std::string::npos)
+        << dump;
+    EXPECT_FALSE(dlg.m_list.drawn.empty()) << "the rows were drawn by their owner";
+}
+
+} // namespace
