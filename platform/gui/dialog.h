@@ -25,6 +25,7 @@ enum class CNotice {
     Click,       // a list was tapped: on a row, or below the rows (row -1)
     DblClick,    // a list was double-tapped
     ItemChanged, // a list row's state changed
+    Hold,        // a list was tapped and held: the gesture for a context menu
 };
 
 // The dialog's table of handlers, looked up by notice and id; a map may extend its base

@@ -326,7 +326,8 @@ struct ScriptDriver::Impl {
                 return "cannot write " + Utf8(a.text);
             return {};
         case ActionKind::Row:
-        case ActionKind::DblRow: {
+        case ActionKind::DblRow:
+        case ActionKind::Hold: {
             auto control = Control(a.id);
             if (auto* error = std::get_if<std::string>(&control))
                 return *error;
@@ -342,6 +343,19 @@ struct ScriptDriver::Impl {
                 if (at.y() >= list->height())
                     return "list " + std::to_string(a.id) + " has no empty area below its rows";
             }
+            if (a.kind == ActionKind::Hold) {
+                // Down now, up once the gesture has had its time; meanwhile the program
+                // may open a pop-up menu, and the script goes on with it.
+                const QPointF local(at), global(list->mapToGlobal(at));
+                QMouseEvent press(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+                QCoreApplication::sendEvent(list, &press);
+                QTimer::singleShot(ListViewWidget::kHoldMilliseconds + 100, list, [list, local, global] {
+                    QMouseEvent release(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton, {});
+                    QCoreApplication::sendEvent(list, &release);
+                });
+                waitUntil = Clock::now() + std::chrono::milliseconds(ListViewWidget::kHoldMilliseconds + 150);
+                return {};
+            }
             Tap(list, at);
             if (a.kind == ActionKind::DblRow) {
                 const QPointF local(at), global(list->mapToGlobal(at));
@@ -350,7 +364,6 @@ struct ScriptDriver::Impl {
             }
             return {};
         }
-        case ActionKind::Hold:
         case ActionKind::Select:
         case ActionKind::File:
         case ActionKind::FileCancel:

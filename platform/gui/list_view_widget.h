@@ -6,6 +6,7 @@
 #include "platform/gui/listctrl.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -32,6 +33,9 @@ public:
     QRect RowRect(int row) const;
     // The row at a point of the widget, or -1 below the rows.
     int RowAt(QPoint at) const;
+    // How long a finger stays down for a tap-and-hold.
+    static constexpr int kHoldMilliseconds = 500;
+
     // What a tap on a row does: it becomes the focused and only selected row, the dialog
     // hears of each changed row, then of the tap itself.
     void Tap(int row, bool twice);
@@ -40,13 +44,19 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void Select(int row);
+
     CDialog& m_dialog;
     int m_id;
+    QTimer m_hold;       // runs while the finger is down
+    int m_pressed = -1;  // the row under it
+    bool m_held = false; // the gesture was told: the release is no tap
 };
 
 } // namespace platform::gui

@@ -11,6 +11,12 @@ namespace platform::gui {
 ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id) : QWidget(parent), m_dialog(dialog), m_id(id) {
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
+    m_hold.setSingleShot(true);
+    m_hold.setInterval(kHoldMilliseconds);
+    connect(&m_hold, &QTimer::timeout, this, [this] {
+        m_held = true;
+        m_dialog.Dispatch(CNotice::Hold, m_id, m_pressed);
+    });
 }
 
 int ListViewWidget::RowHeight() const { return fontMetrics().height() + 4; }
@@ -38,21 +44,36 @@ void ListViewWidget::SetState(int row, unsigned state, unsigned mask) {
     }
 }
 
+// A row that is touched becomes the one focused and selected row; a touch below the rows
+// leaves the rows as they are.
+void ListViewWidget::Select(int row) {
+    if (row < 0)
+        return;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+        if (r != row)
+            SetState(r, 0, LVIS_FOCUSED | LVIS_SELECTED);
+    SetState(row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+}
+
 void ListViewWidget::Tap(int row, bool twice) {
-    // A tap on a row makes it the one focused and selected row; one below the rows leaves
-    // the rows as they are.
-    if (row >= 0) {
-        for (int r = 0; r < static_cast<int>(rows.size()); ++r)
-            if (r != row)
-                SetState(r, 0, LVIS_FOCUSED | LVIS_SELECTED);
-        SetState(row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
-    }
+    Select(row);
     m_dialog.Dispatch(twice ? CNotice::DblClick : CNotice::Click, m_id, row);
 }
 
 void ListViewWidget::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    Tap(RowAt(event->position().toPoint()), false);
+    m_pressed = RowAt(event->position().toPoint());
+    m_held = false;
+    Select(m_pressed);
+    m_hold.start();
+}
+
+// The tap is told when the finger lifts, unless it was held long enough for the gesture.
+void ListViewWidget::mouseReleaseEvent(QMouseEvent*) {
+    m_hold.stop();
+    if (!m_held)
+        m_dialog.Dispatch(CNotice::Click, m_id, m_pressed);
+    m_held = false;
 }
 
 void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event) { Tap(RowAt(event->position().toPoint()), true); }

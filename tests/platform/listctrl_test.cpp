@@ -1,5 +1,6 @@
 #include "platform/gui/dialog.h"
 #include "platform/gui/listctrl.h"
+#include "platform/gui/menu.h"
 #include "platform/gui/resources.h"
 
 #include "drive.h"
@@ -50,6 +51,7 @@ protected:
             OnNotify(CNotice::Click, 1001, &CListDlg::OnClick),
             OnNotify(CNotice::DblClick, 1001, &CListDlg::OnDblClick),
             OnNotify(CNotice::ItemChanged, 1001, &CListDlg::OnItemChanged),
+            OnNotify(CNotice::Hold, 1001, &CListDlg::OnHold),
         }};
         return map;
     }
@@ -58,10 +60,21 @@ private:
     void OnClick(int row) { notices.push_back("click " + std::to_string(row)); }
     void OnDblClick(int row) { notices.push_back("dblclick " + std::to_string(row)); }
     void OnItemChanged(int row) { notices.push_back("changed " + std::to_string(row)); }
+    void OnHold(int row) {
+        notices.push_back("hold " + std::to_string(row));
+        const int command = TrackPopupMenu({{32771, u"删除", {}}, {32774, u"关于", {}}}, 60, 100);
+        notices.push_back("command " + std::to_string(command));
+    }
 };
 
-TEST(ListCtrlTest, TapsOnRowsAndBelowThemReachTheOwner) {
-    RegisterDialog({kPage, u"List", DialogKind::Page, 160, 170, {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, 0}}, true});
+class ListCtrlTest : public ::testing::Test {
+protected:
+    ListCtrlTest() {
+        RegisterDialog({kPage, u"List", DialogKind::Page, 160, 170, {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, 0}}, true});
+    }
+};
+
+TEST_F(ListCtrlTest, TapsOnRowsAndBelowThemReachTheOwner) {
     CListDlg dlg;
     const auto result = testing_support::DriveDialog(dlg, "row 1001 1\nrow 1001 2\nrow 1001 -1\nrow 1001 7\ndblrow 1001 0\ndump\nok\n");
     EXPECT_EQ(result.exitCode, 0);
@@ -73,6 +86,15 @@ TEST(ListCtrlTest, TapsOnRowsAndBelowThemReachTheOwner) {
               std::string::npos)
         << dump;
     EXPECT_FALSE(dlg.m_list.drawn.empty()) << "the rows were drawn by their owner";
+}
+
+TEST_F(ListCtrlTest, TapAndHoldIsAGestureNotATap) {
+    CListDlg dlg;
+    const auto result = testing_support::DriveDialog(dlg, "hold 1001 2\npick 32774\nhold 1001 0\ndismiss\nrow 1001 1\nok\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 2", "hold 2", "command 32774", "changed 2", "changed 0", "hold 0",
+                                                     "command 0", "changed 0", "changed 1", "click 1"}))
+        << "a held row is selected, and lifting the finger is no tap";
 }
 
 } // namespace
