@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFrame>
@@ -129,12 +131,24 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
     case ControlKind::ListView:
         widget = new platform::gui::ListViewWidget(body, dialog, id);
         break;
-    case ControlKind::Combo:
+    case ControlKind::Combo: {
+        auto* combo = new QComboBox(body);
+        combo->setEditable(c.style & kDropDown);
+        combo->setProperty("sorted", bool(c.style & kSorted));
+        if (combo->isEditable())
+            combo->setInsertPolicy(QComboBox::NoInsert);
+        QObject::connect(combo, &QComboBox::activated, body, [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
+        widget = combo;
+        break;
+    }
     case ControlKind::ListBox: {
-        // A place holder until these controls exist: the dialog opens and keeps its layout.
-        auto* frame = new QFrame(body);
-        frame->setFrameShape(QFrame::Box);
-        widget = frame;
+        auto* list = new QListWidget(body);
+        list->setProperty("sorted", bool(c.style & kSorted));
+        QObject::connect(list, &QListWidget::itemClicked, body, [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
+        if (c.style & kNotify)
+            QObject::connect(list, &QListWidget::itemDoubleClicked, body,
+                             [&dialog, id] { dialog.Dispatch(CNotice::DblClick, id); });
+        widget = list;
         break;
     }
     }

@@ -26,6 +26,7 @@ enum class CNotice {
     DblClick,    // a list was double-tapped
     ItemChanged, // a list row's state changed
     Hold,        // a list was tapped and held: the gesture for a context menu
+    SelChange,   // the owner chose another item of a combo box or list box
 };
 
 // The dialog's table of handlers, looked up by notice and id; a map may extend its base

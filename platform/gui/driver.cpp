@@ -11,6 +11,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -331,6 +333,19 @@ struct ScriptDriver::Impl {
             auto control = Control(a.id);
             if (auto* error = std::get_if<std::string>(&control))
                 return *error;
+            if (auto* box = qobject_cast<QListWidget*>(std::get<QWidget*>(control)); box && a.kind == ActionKind::DblRow) {
+                if (a.index < 0 || a.index >= box->count())
+                    return "list box " + std::to_string(a.id) + " has no item " + std::to_string(a.index);
+                QWidget* viewport = box->viewport();
+                const QPoint at = box->visualItemRect(box->item(a.index)).center();
+                Tap(viewport, at);
+                const QPointF local(at), global(viewport->mapToGlobal(at));
+                QMouseEvent twice(QEvent::MouseButtonDblClick, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+                QCoreApplication::sendEvent(viewport, &twice);
+                QMouseEvent up(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton, {});
+                QCoreApplication::sendEvent(viewport, &up);
+                return {};
+            }
             auto* list = dynamic_cast<ListViewWidget*>(std::get<QWidget*>(control));
             if (!list)
                 return "control " + std::to_string(a.id) + " is not a list";
@@ -364,7 +379,29 @@ struct ScriptDriver::Impl {
             }
             return {};
         }
-        case ActionKind::Select:
+        case ActionKind::Select: {
+            auto control = Control(a.id);
+            if (auto* error = std::get_if<std::string>(&control))
+                return *error;
+            QWidget* w = std::get<QWidget*>(control);
+            if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                if (a.index < 0 || a.index >= combo->count())
+                    return "combo box " + std::to_string(a.id) + " has no item " + std::to_string(a.index);
+                // As the finger opens the list and taps the item.
+                combo->setFocus(Qt::MouseFocusReason);
+                combo->setCurrentIndex(a.index);
+                emit combo->activated(a.index);
+                return {};
+            }
+            if (auto* box = qobject_cast<QListWidget*>(w)) {
+                if (a.index < 0 || a.index >= box->count())
+                    return "list box " + std::to_string(a.id) + " has no item " + std::to_string(a.index);
+                box->scrollToItem(box->item(a.index));
+                Tap(box, box->viewport()->mapTo(box, box->visualItemRect(box->item(a.index)).center()));
+                return {};
+            }
+            return "control " + std::to_string(a.id) + " is neither a combo box nor a list box";
+        }
         case ActionKind::File:
         case ActionKind::FileCancel:
             return std::string(ActionName(a.kind)) + " is not available yet";
@@ -393,6 +430,16 @@ struct ScriptDriver::Impl {
                 control.rect = {r.x(), r.y(), r.width(), r.height()};
                 if (auto* button = qobject_cast<QAbstractButton*>(w))
                     control.checked = button->isChecked();
+                if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                    for (int item = 0; item < combo->count(); ++item)
+                        control.items.push_back(combo->itemText(item).toStdU16String());
+                    control.current = combo->currentIndex();
+                }
+                if (auto* box = qobject_cast<QListWidget*>(w)) {
+                    for (int item = 0; item < box->count(); ++item)
+                        control.items.push_back(box->item(item)->text().toStdU16String());
+                    control.current = box->currentRow();
+                }
                 if (auto* list = dynamic_cast<ListViewWidget*>(w)) {
                     control.text.clear();
                     for (const auto& column : list->columns)

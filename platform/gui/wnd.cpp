@@ -4,6 +4,7 @@
 #include "platform/gui/window.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -67,6 +68,8 @@ void CWnd::SetWindowText(const CString& text) {
         edit->setPlainText(t);
     else if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setText(t);
+    else if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->isEditable())
+        combo->setEditText(t);
 }
 
 CString CWnd::GetWindowText() const {
@@ -80,6 +83,8 @@ CString CWnd::GetWindowText() const {
         t = edit->toPlainText();
     else if (auto* button = qobject_cast<const QAbstractButton*>(w))
         t = button->text();
+    else if (auto* combo = qobject_cast<const QComboBox*>(w))
+        t = combo->currentText();
     return CString(t.toStdU16String());
 }
 

@@ -1,6 +1,8 @@
 #include "drive.h"
 
 #include "platform/gui/driver.h"
+#include "platform/gui/message_box_widget.h"
+#include "platform/gui/popup_menu_widget.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -18,7 +20,22 @@ DriveResult DriveDialog(CDialog& dialog, const std::string& script) {
     Transcript transcript(&out);
     ScriptDriver driver(actions ? *actions : std::vector<ScriptAction>{}, transcript, false);
     driver.Start();
+    // A script that ended (a script error, or it ran out) leaves what is still open to us:
+    // boxes, menus and dialogs are closed, innermost first, so that the test goes on.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&driver] {
+        if (!driver.Finished())
+            return;
+        if (auto* menu = PopupMenuWidget::Active())
+            menu->Choose(0);
+        else if (auto* box = MessageBoxWidget::Active())
+            (box->Button(kIdNo) ? box->Button(kIdNo) : box->Button(kIdOk))->click();
+        else if (!CDialog::OpenDialogs().empty())
+            CDialog::OpenDialogs().back()->EndDialog(IDCANCEL);
+    });
+    closer.start(50);
     dialog.DoModal();
+    closer.stop();
     // The rest of the script, after the dialog closed, and its end.
     QEventLoop loop;
     QTimer poll;
