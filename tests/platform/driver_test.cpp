@@ -1,7 +1,6 @@
 #include "platform/gui/dialog.h"
 #include "platform/gui/driver.h"
 #include "platform/gui/menu.h"
-#include "platform/gui/message_box_widget.h"
 #include "platform/gui/resources.h"
 #include "platform/shell.h"
 
@@ -9,8 +8,6 @@
 #include "gui_main.h"
 #include "temp_device.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <sstream>
 
