@@ -1,5 +1,6 @@
 #include "platform/gui/driver.h"
 
+#include "platform/gui/bubble.h"
 #include "platform/gui/dialog.h"
 #include "platform/gui/list_view_widget.h"
 #include "platform/gui/menu.h"
@@ -123,6 +124,7 @@ struct ScriptDriver::Impl {
         CDialog::SetObserver({});
         SetMessageBoxObserver({});
         platform::SetShellObserver({});
+        SetBubbleObserver({});
         transcript.End(code);
         if (endTheProgram)
             QCoreApplication::exit(code); // every modal loop ends, and the program with them
@@ -470,6 +472,7 @@ ScriptDriver::~ScriptDriver() {
     CDialog::SetObserver({});
     SetMessageBoxObserver({});
     platform::SetShellObserver({});
+    SetBubbleObserver({});
 }
 
 void ScriptDriver::Start() {
@@ -480,6 +483,8 @@ void ScriptDriver::Start() {
                            [&d](int answer) { d.transcript.Answer(answer); }});
     platform::SetShellObserver({[&d](std::u16string_view path, std::u16string_view cmdline) { d.transcript.Launch(path, cmdline); },
                                 [&d](std::u16string_view number) { d.transcript.Call(number); }});
+    SetBubbleObserver({[&d](const Notification& n) { d.transcript.Bubble(n.title, n.html); },
+                       [&d] { d.transcript.BubbleRemoved(); }});
     QObject::connect(&d.timer, &QTimer::timeout, &d.timer, [&d] { d.Tick(); });
     d.timer.start(10);
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QStandardPaths>
@@ -31,9 +32,13 @@ void UseOffscreenPlatform() {
     QDir().mkpath(dir);
     QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString config = dir + QStringLiteral("/offscreen.json");
-    QFile file(config);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Programs starting side by side share the file: it is replaced whole, never seen half
+    // written.
+    QSaveFile file(config);
+    if (file.open(QIODevice::WriteOnly)) {
         file.write(R"({"windowFrameMargins":false,"screens":[{"name":"phone","width":240,"height":320,"logicalDpi":96,"dpr":1.0}]})");
+        file.commit();
+    }
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.toLocal8Bit());
     if (!Set("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());

@@ -13,17 +13,7 @@ namespace {
 
 using namespace platform::gui;
 
-// Runs the user-interface thread's events until done says so.
-void RunUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(1);
-    loop.exec();
-}
+using testing_support::RunEventsUntil;
 
 TEST(UiThreadTest, WorkFromManyThreadsRunsOnTheUserInterfaceThread) {
     int count = 0; // touched only on the user-interface thread: no lock
@@ -41,7 +31,7 @@ TEST(UiThreadTest, WorkFromManyThreadsRunsOnTheUserInterfaceThread) {
             std::vector<int> data(100, t);
             PostToUiThread([&handed, data = std::move(data)] { handed.insert(handed.end(), data.begin(), data.end()); });
         });
-    RunUntil([&] { return count == 2000 && handed.size() == 400; });
+    RunEventsUntil([&] { return count == 2000 && handed.size() == 400; });
     for (auto& w : workers)
         w.join();
     EXPECT_TRUE(allOnUi);
@@ -61,7 +51,7 @@ TEST(UiThreadTest, RunOnUiThreadWaitsForTheWork) {
         seen = ran ? value : -1; // the user-interface thread's write is visible here
         RunOnUiThread([&] { finished = true; });
     });
-    RunUntil([&] { return finished; });
+    RunEventsUntil([&] { return finished; });
     worker.join();
     EXPECT_EQ(seen, 2);
 }

@@ -2,6 +2,8 @@
 // made before the tests and gone before the program exits.
 #include "gui_main.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -11,6 +13,18 @@ platform::gui::GuiApplication* g_gui = nullptr;
 
 namespace testing_support {
 platform::gui::GuiApplication& Gui() { return *g_gui; }
+
+void RunEventsUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(20000, &loop, [&] { loop.quit(); });
+    poll.start(2);
+    loop.exec();
+}
 } // namespace testing_support
 
 int main(int argc, char** argv) {
