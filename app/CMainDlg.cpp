@@ -5,12 +5,13 @@
 #include "store/NumberLists.h"
 #include "store/RegistryKeys.h"
 
-CMainDlg::CMainDlg() : CDialog(102) {}
+CMainDlg::CMainDlg() : CDialog(102), m_hIcon(LoadIcon(128)) {}
 
 bool CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    // The window is a page of the phone's screen: there is no icon to set and nothing to
-    // centre.
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
+    CenterWindow();
     CleanUpLists();
     m_menuBar = std::make_unique<platform::gui::CMenuBar>(*this, 129);
     if (!PassGate()) {

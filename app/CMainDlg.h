@@ -4,6 +4,7 @@
 
 #include "platform/gui/dialog.h"
 #include "platform/gui/menu.h"
+#include "platform/gui/winapp.h"
 
 #include <memory>
 
@@ -12,6 +13,7 @@ public:
     CMainDlg();
 
     int m_outcome = 0; // how the gate opened the program
+    HICON m_hIcon;     // icon 128
 
 protected:
     bool OnInitDialog() override;

@@ -6,6 +6,7 @@
 #include "platform/gui/driver.h"
 #include "platform/gui/gui_app.h"
 #include "platform/gui/winapp.h"
+#include "platform/shell.h"
 #include "res/Resources.h"
 
 #include <cstdio>
@@ -92,8 +93,10 @@ int main(int argc, char** argv) {
     platform::UseDevice(device.get());
     platform::gui::GuiApplication gui(argc, argv, options);
     RegisterResources();
-    if (!script)
+    if (!script) {
+        platform::SetRealStarts(true); // the phone's messaging program opens beside this one
         return platform::gui::RunWinApp();
+    }
 
     platform::gui::ScriptDriver driver(std::move(actions), transcript);
     driver.Start();

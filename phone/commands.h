@@ -52,4 +52,7 @@ int CallsList(const Invocation& call);
 int LaunchesList(const Invocation& call);
 int NoticesList(const Invocation& call);
 
+// messaging_window.cpp, in brenwick_phone_messaging (the one command with a window)
+int Messaging(const Invocation& call);
+
 } // namespace phone

@@ -8,6 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <span>
 
@@ -46,6 +47,7 @@ const Command kCommands[] = {
     {"calls", "", 0, 0, CallsList},
     {"launches", "", 0, 0, LaunchesList},
     {"notices", "", 0, 0, NoticesList},
+    {"messaging", "[CMDLINE]", 0, std::numeric_limits<std::size_t>::max(), Messaging},
 };
 
 std::vector<std::string_view> Words(std::string_view text) {
@@ -172,12 +174,6 @@ int Main(std::span<char* const> argv) {
 }
 
 } // namespace
-
-int Fail(const Invocation& call, std::string_view reason) {
-    call.err << "brenwick-phone: " << reason << '\n';
-    return 1;
-}
-
 } // namespace phone
 
 int main(int argc, char** argv) {

@@ -40,6 +40,11 @@ int List(const Invocation& call, const std::vector<Row>& rows, Format&& format) 
 
 } // namespace
 
+int Fail(const Invocation& call, std::string_view reason) {
+    call.err << "brenwick-phone: " << reason << '\n';
+    return 1;
+}
+
 int Receive(const Invocation& call) {
     const auto outcome =
         ReceiveSms(call.device, Utf8ToUtf16(call.args[0]), Utf8ToUtf16(call.args[1]));

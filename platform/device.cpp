@@ -86,6 +86,8 @@ bool InstallFiles(const fs::path& files, std::string& error) {
     return true;
 }
 
+} // namespace
+
 std::vector<std::u16string> SplitDevicePath(std::u16string_view path) {
     std::vector<std::u16string> parts;
     std::u16string part;
@@ -102,8 +104,6 @@ std::vector<std::u16string> SplitDevicePath(std::u16string_view path) {
         parts.push_back(std::move(part));
     return parts;
 }
-
-} // namespace
 
 Device::Device(fs::path dir) : m_dir(std::move(dir)) {}
 Device::~Device() = default;

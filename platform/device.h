@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -54,6 +55,9 @@ private:
     std::mutex m_eventsMutex;
     std::shared_ptr<EventTable> m_events;
 };
+
+// The names of a device path's folders and file, without the separators ("\" or "/").
+std::vector<std::u16string> SplitDevicePath(std::u16string_view path);
 
 // The device this process works on, as the phone's services are global on a real phone.
 // A program sets it once at start; tests set it per test.

@@ -15,8 +15,12 @@ struct ShellObserver {
 };
 void SetShellObserver(ShellObserver observer);
 
-// Starts a program of the phone with a command line; false when it cannot be started.
+// Starts a program of the phone with a command line; false when it cannot be started. A
+// program with a stand-in on this desktop ("\Windows\tmail.exe": brenwick-phone messaging)
+// starts for real as another process when real starts are on, as in a window run; a
+// scripted run only logs it.
 bool StartProgram(std::u16string_view path, std::u16string_view cmdline);
+void SetRealStarts(bool on);
 // Asks the phone to call a number; the program relies on no outcome.
 bool RequestCall(std::u16string_view number);
 

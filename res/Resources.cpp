@@ -3,7 +3,15 @@
 #include "platform/gui/resources.h"
 #include "platform/gui/wnd.h"
 
+#include <cstddef>
+
 using namespace platform::gui;
+
+// The pictures, compiled in from res/images (drawn by tools/make-icons).
+extern const unsigned char kIcon128[];
+extern const std::size_t kIcon128_size;
+extern const unsigned char kLetters132[];
+extern const std::size_t kLetters132_size;
 
 namespace {
 
@@ -45,24 +53,26 @@ DialogTemplate AboutWindow() {
             160,
             170,
             {
-                {kNoId, ControlKind::Static, u"Brenwick 短信防火墙 1.0", 10, 20, 140, 12, kCenter},
-                {kNoId, ControlKind::Static, u"Tolvane 出品", 10, 36, 140, 12, kCenter},
-                {IDOK, ControlKind::Button, u"确定", 60, 60, 40, 14, kDefaultButton},
+                {kNoId, ControlKind::Static, u"", 69, 8, 22, 20, kIcon, 128},
+                {kNoId, ControlKind::Static, u"Brenwick 短信防火墙 1.0", 10, 34, 140, 12, kCenter},
+                {kNoId, ControlKind::Static, u"Tolvane 出品", 10, 50, 140, 12, kCenter},
+                {IDOK, ControlKind::Button, u"确定", 60, 74, 40, 14, kDefaultButton},
             },
             true};
 }
 
 // The password box: two entries (the second only when a password is set), the keypad, and
-// a tall Cancel button beside it.
+// a tall Cancel button beside it. The program places the entries itself; each line lies
+// over the entry's last pixel rows, so that its dash shows just beneath the entry.
 DialogTemplate PasswordDialog() {
     std::vector<ControlTemplate> controls = {
         {1015, ControlKind::Static, u"设置密码", 4, 4, 60, 10, 0},
         {1018, ControlKind::Static, u"输入密码：", 4, 21, 44, 10, 0},
         {1014, ControlKind::Edit, u"", 47, 19, 80, 12, kPassword | kAutoHScroll},
-        {1019, ControlKind::Static, kUnderline, 47, 31, 80, 6, kNoWrap},
+        {1019, ControlKind::Static, kUnderline, 47, 26, 80, 6, kNoWrap},
         {1016, ControlKind::Static, u"确认密码：", 4, 38, 44, 10, 0},
         {1003, ControlKind::Edit, u"", 47, 36, 80, 12, kPassword | kAutoHScroll},
-        {1017, ControlKind::Static, kUnderline, 47, 48, 80, 6, kNoWrap},
+        {1017, ControlKind::Static, kUnderline, 47, 42, 80, 6, kNoWrap},
     };
     const int keys[4][3] = {{1009, 1010, 1011}, {1012, 1020, 1021}, {1022, 1023, 1024}, {1026, 1025, IDOK}};
     const char16_t* labels[4][3] = {{u"1", u"2", u"3"}, {u"4", u"5", u"6"}, {u"7", u"8", u"9"}, {u"<-", u"0", u"确定"}};
@@ -97,6 +107,8 @@ MenuTemplate ReducedMenu() {
 } // namespace
 
 void RegisterResources() {
+    RegisterImage(128, {kIcon128, kIcon128_size});
+    RegisterImage(132, {kLetters132, kLetters132_size});
     RegisterDialog(MainWindow());
     RegisterDialog(AboutWindow());
     RegisterDialog(PasswordDialog());

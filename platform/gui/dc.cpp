@@ -1,10 +1,19 @@
 #include "platform/gui/dc.h"
 
+#include "platform/device.h"
+#include "platform/gui/resources.h"
+#include "platform/gui/window.h"
+
 #include <QApplication>
+#include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPalette>
 
 namespace {
+
+// Pictures are kept in the screen's own format, so that copies need no conversion.
+constexpr QImage::Format kScreenFormat = QImage::Format_RGB32;
 
 QColor ToQt(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 COLORREF FromQt(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
@@ -26,18 +35,144 @@ COLORREF GetSysColor(int index) {
     }
 }
 
+CBitmap::CBitmap() = default;
+
+CBitmap::~CBitmap() { DeleteObject(); }
+
+bool CBitmap::LoadBitmap(int resourceId) {
+    DeleteObject();
+    const auto file = platform::gui::FindImage(resourceId);
+    QImage image;
+    if (file.empty() || !image.loadFromData(file.data(), static_cast<int>(file.size())))
+        return false;
+    m_image = std::make_unique<QImage>(image.convertToFormat(kScreenFormat));
+    return true;
+}
+
+bool CBitmap::LoadImageFile(const CString& path) {
+    DeleteObject();
+    if (path.IsEmpty())
+        return false;
+    const auto host = platform::ThisDevice().HostPath(path.str());
+    if (!host)
+        return false;
+    QImageReader reader(QString::fromStdString(host->string()));
+    reader.setAutoTransform(true); // a photo stands as it was taken
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    m_image = std::make_unique<QImage>(image.convertToFormat(kScreenFormat));
+    return true;
+}
+
+bool CBitmap::CreateCompatibleBitmap(CDC*, int width, int height) {
+    DeleteObject();
+    if (width <= 0 || height <= 0)
+        return false;
+    auto image = std::make_unique<QImage>(width, height, kScreenFormat);
+    if (image->isNull())
+        return false;
+    image->fill(Qt::white);
+    m_image = std::move(image);
+    return true;
+}
+
+int CBitmap::GetBitmap(BITMAP* info) const {
+    if (!m_image)
+        return 0;
+    if (info)
+        *info = {m_image->width(), m_image->height()};
+    return 1;
+}
+
+bool CBitmap::DeleteObject() {
+    if (m_selectedInto)
+        m_selectedInto->SelectObject(nullptr);
+    return std::exchange(m_image, nullptr) != nullptr;
+}
+
+CDC::CDC() : m_text(RGB(0, 0, 0)), m_background(RGB(255, 255, 255)) {}
+
 CDC::CDC(QPainter& painter)
-    : m_painter(painter), m_text(GetSysColor(COLOR_WINDOWTEXT)), m_background(GetSysColor(COLOR_WINDOW)) {}
+    : m_painter(&painter), m_text(GetSysColor(COLOR_WINDOWTEXT)), m_background(GetSysColor(COLOR_WINDOW)) {}
+
+CDC::~CDC() { DeleteDC(); }
+
+void CDC::Begin(QPaintDevice& device) {
+    End();
+    m_own = std::make_unique<QPainter>(&device);
+    m_own->setFont(QApplication::font());
+    m_painter = m_own.get();
+}
+
+void CDC::End() {
+    m_saved.clear();
+    m_own.reset();
+    m_painter = nullptr;
+}
+
+bool CDC::CreateCompatibleDC(CDC*) {
+    if (m_painter)
+        return false;
+    m_memory = true;
+    return true;
+}
+
+CBitmap* CDC::SelectObject(CBitmap* bitmap) {
+    if (!m_memory)
+        return nullptr;
+    CBitmap* previous = std::exchange(m_selected, bitmap);
+    if (previous)
+        previous->m_selectedInto = nullptr;
+    if (bitmap && bitmap->m_selectedInto && bitmap->m_selectedInto != this)
+        bitmap->m_selectedInto->SelectObject(nullptr); // a picture is in one surface at a time
+    if (bitmap)
+        bitmap->m_selectedInto = this;
+    if (bitmap && bitmap->Image())
+        Begin(*bitmap->Image());
+    else
+        End();
+    return previous;
+}
+
+bool CDC::DeleteDC() {
+    End();
+    if (!m_memory)
+        return false;
+    SelectObject(nullptr);
+    m_memory = false;
+    return true;
+}
+
+bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, unsigned rop) {
+    return StretchBlt(x, y, width, height, source, xSrc, ySrc, width, height, rop);
+}
+
+bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth,
+                     int srcHeight, unsigned rop) {
+    const QImage* picture = source && source->m_selected ? source->m_selected->Image() : nullptr;
+    if (!m_painter || !picture || rop != SRCCOPY)
+        return false;
+    if (width == 0 || height == 0)
+        return true;
+    m_painter->save();
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, width != srcWidth || height != srcHeight);
+    m_painter->drawImage(QRect(x, y, width, height), *picture, QRect(xSrc, ySrc, srcWidth, srcHeight));
+    m_painter->restore();
+    return true;
+}
 
 int CDC::SaveDC() {
-    m_painter.save();
+    if (!m_painter)
+        return 0;
+    m_painter->save();
     m_saved.push_back({m_text, m_background});
     return static_cast<int>(m_saved.size());
 }
 
 void CDC::RestoreDC(int saved) {
     while (static_cast<int>(m_saved.size()) >= saved && saved > 0 && !m_saved.empty()) {
-        m_painter.restore();
+        m_painter->restore();
         m_text = m_saved.back().text;
         m_background = m_saved.back().background;
         m_saved.pop_back();
@@ -48,9 +183,14 @@ COLORREF CDC::SetTextColor(COLORREF color) { return std::exchange(m_text, color)
 
 COLORREF CDC::SetBkColor(COLORREF color) { return std::exchange(m_background, color); }
 
-void CDC::FillSolidRect(const CRect& rect, COLORREF color) { m_painter.fillRect(ToQt(rect), ToQt(color)); }
+void CDC::FillSolidRect(const CRect& rect, COLORREF color) {
+    if (m_painter)
+        m_painter->fillRect(ToQt(rect), ToQt(color));
+}
 
 int CDC::DrawText(const CString& text, const CRect& rect, unsigned format) {
+    if (!m_painter)
+        return 0;
     int flags = 0;
     flags |= (format & DT_RIGHT) ? Qt::AlignRight : (format & DT_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft;
     flags |= (format & DT_VCENTER) && (format & DT_SINGLELINE) ? Qt::AlignVCenter
@@ -64,28 +204,56 @@ int CDC::DrawText(const CString& text, const CRect& rect, unsigned format) {
         flags |= Qt::TextShowMnemonic;
     if (format & DT_NOCLIP)
         flags |= Qt::TextDontClip;
-    m_painter.save();
-    m_painter.setPen(ToQt(m_text));
+    m_painter->save();
+    m_painter->setPen(ToQt(m_text));
     QRect drawn;
-    m_painter.drawText(ToQt(rect), flags, QString::fromStdU16String(text.str()), &drawn);
-    m_painter.restore();
+    m_painter->drawText(ToQt(rect), flags, QString::fromStdU16String(text.str()), &drawn);
+    m_painter->restore();
     return drawn.height();
 }
 
 CSize CDC::GetTextExtent(const CString& text) const {
-    const QFontMetrics metrics = m_painter.fontMetrics();
+    const QFontMetrics metrics = m_painter ? m_painter->fontMetrics() : QFontMetrics(QApplication::font());
     return {metrics.horizontalAdvance(QString::fromStdU16String(text.str())), metrics.height()};
 }
 
-void CDC::IntersectClipRect(const CRect& rect) { m_painter.setClipRect(ToQt(rect), Qt::IntersectClip); }
+void CDC::IntersectClipRect(const CRect& rect) {
+    if (m_painter)
+        m_painter->setClipRect(ToQt(rect), Qt::IntersectClip);
+}
 
-void CDC::SelectClipRect(const CRect& rect) { m_painter.setClipRect(ToQt(rect), Qt::ReplaceClip); }
+void CDC::SelectClipRect(const CRect& rect) {
+    if (m_painter)
+        m_painter->setClipRect(ToQt(rect), Qt::ReplaceClip);
+}
 
 void CDC::DrawFocusRect(const CRect& rect) {
-    m_painter.save();
+    if (!m_painter)
+        return;
+    m_painter->save();
     QPen dotted(ToQt(m_text), 1, Qt::DotLine);
-    m_painter.setPen(dotted);
-    m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(ToQt(rect).adjusted(0, 0, -1, -1));
-    m_painter.restore();
+    m_painter->setPen(dotted);
+    m_painter->setBrush(Qt::NoBrush);
+    m_painter->drawRect(ToQt(rect).adjusted(0, 0, -1, -1));
+    m_painter->restore();
+}
+
+namespace {
+
+platform::gui::detail::Canvas* CanvasOf(platform::gui::detail::Window* window) {
+    return window ? dynamic_cast<platform::gui::detail::Canvas*>(window->widget.data()) : nullptr;
+}
+
+} // namespace
+
+CClientDC::CClientDC(CWnd* window) : m_window(window ? window->GetSafeHwnd() : nullptr) {
+    if (auto* canvas = CanvasOf(m_window))
+        Begin(canvas->Surface());
+}
+
+// What was drawn shows at once, as on the phone, where a window surface is the screen.
+CClientDC::~CClientDC() {
+    End();
+    if (auto* canvas = CanvasOf(m_window); canvas && !canvas->Painting())
+        m_window->widget->repaint();
 }

@@ -14,11 +14,18 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+
+#include "platform/clock.h"
 
 using platform::gui::ControlKind;
 using platform::gui::ControlTemplate;
@@ -81,6 +88,13 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
                                          : (c.style & kCenter)   ? Qt::AlignHCenter
                                                                  : Qt::AlignLeft;
         label->setAlignment(horizontal | Qt::AlignTop);
+        if (c.style & (kIcon | kBitmap)) {
+            const auto file = FindImage(c.image);
+            QPixmap picture;
+            picture.loadFromData(file.data(), static_cast<uint>(file.size()));
+            label->setPixmap(picture);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
         widget = label;
         break;
     }
@@ -94,6 +108,7 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
             widget = edit;
         } else {
             auto* edit = new QLineEdit(text, body);
+            edit->setFrame(c.style & kBorder); // a bare entry, as over an underline
             if (c.style & kPassword)
                 edit->setEchoMode(QLineEdit::Password);
             edit->setReadOnly(c.style & kReadOnly);
@@ -153,12 +168,42 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
     }
     }
     widget->setGeometry(PixelRect(c));
+    // A static is no target for the pen: a tap on one lands on what lies beneath it.
+    if (c.kind == ControlKind::Static && !(c.style & kNotify))
+        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
     widget->installEventFilter(new FocusWatcher(widget, dialog, id));
     if (c.style & kHidden)
         widget->hide();
     if (c.style & kDisabled)
         widget->setEnabled(false);
     return widget;
+}
+
+// The phone's key codes of the keys a desktop keyboard gives.
+unsigned VirtualKey(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    default:
+        // Letters and digits are their capital ASCII codes.
+        return (event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9) ||
+                       (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
+                   ? static_cast<unsigned>(event.key())
+                   : 0;
+    }
 }
 
 CDialogObserver g_observer;
@@ -186,6 +231,56 @@ const CMessageMap::Handler* CMessageMap::Find(CNotice notice, int id) const {
     return m_base ? m_base->Find(notice, id) : nullptr;
 }
 
+namespace platform::gui::detail {
+
+// A dialog's window: it keeps what the dialog draws on it, and tells the dialog of its
+// paints, of keys no control took and of the pen on it beside its controls.
+class DialogFrame : public QWidget, public Canvas {
+public:
+    DialogFrame(QWidget* parent, CDialog& dialog) : QWidget(parent), m_dialog(dialog) {}
+
+    QImage& Surface() override {
+        if (m_surface.size() != size()) {
+            QImage grown(size(), QImage::Format_RGB32);
+            grown.fill(Qt::white);
+            QPainter(&grown).drawImage(0, 0, m_surface);
+            m_surface = std::move(grown);
+        }
+        return m_surface;
+    }
+    bool Painting() const override { return m_painting; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        m_painting = true;
+        if (m_dialog.m_open)
+            m_dialog.OnPaint();
+        m_painting = false;
+        if (!m_surface.isNull())
+            QPainter(this).drawImage(0, 0, m_surface);
+    }
+    void keyReleaseEvent(QKeyEvent* event) override {
+        if (event->isAutoRepeat() || !m_dialog.m_open)
+            return;
+        m_dialog.OnKeyUp(VirtualKey(*event), 1, 0);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!m_dialog.m_open)
+            return;
+        const QPoint at = event->position().toPoint();
+        m_dialog.OnLButtonDown(0, {at.x(), at.y()});
+    }
+
+private:
+    CDialog& m_dialog;
+    QImage m_surface; // none until the dialog first draws on its window
+    bool m_painting = false;
+};
+
+} // namespace platform::gui::detail
+
+using platform::gui::detail::DialogFrame;
+
 struct CDialog::Run {
     std::unique_ptr<QWidget> frame; // covers the client area (page) or the screen (pop-up)
     QWidget* body = nullptr;        // where the controls are
@@ -197,7 +292,9 @@ struct CDialog::Run {
     int result = 0;
     bool ended = false;
     bool page = false;
+    bool fullScreen = false;
     SavedScreen saved;
+    std::map<unsigned, std::unique_ptr<QTimer>> timers;
 };
 
 CDialog::CDialog(int templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
@@ -227,20 +324,22 @@ namespace {
 
 // The widgets a dialog's window is made of: a page covers the client area; a pop-up covers
 // the whole screen, so that nothing behind its box takes a tap, with the box in its middle.
-void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen) {
+void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen, CDialog& dialog) {
     run.page = t.kind == DialogKind::Page;
     if (run.page) {
-        run.frame = std::make_unique<QWidget>(screen.ClientArea());
+        run.frame = std::make_unique<DialogFrame>(screen.ClientArea(), dialog);
         run.frame->setGeometry(screen.ClientArea()->rect());
         run.body = run.frame.get();
     } else {
-        run.frame = std::make_unique<QWidget>(&screen);
+        run.frame = std::make_unique<DialogFrame>(&screen, dialog);
         run.frame->setGeometry(screen.rect());
         auto* box = new QFrame(run.frame.get());
         box->setFrameShape(QFrame::Box);
         const QSize size(platform::gui::DialogUnitsToPixelsX(t.width), platform::gui::DialogUnitsToPixelsY(t.height));
         box->setGeometry(QRect(QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2), size));
-        run.body = box;
+        // The controls live inside the border, which none of them may paint over.
+        run.body = new QWidget(box);
+        run.body->setGeometry(box->contentsRect());
     }
     QPalette white = run.body->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -291,7 +390,7 @@ int CDialog::DoModal() {
         return -1;
     ActivateScreen(*screen);
     m_run = std::make_unique<Run>();
-    MakeFrame(*m_run, *t, *screen);
+    MakeFrame(*m_run, *t, *screen, *this);
     m_title = CString(t->title);
     m_open = true;
     g_openDialogs.push_back(this);
@@ -309,6 +408,9 @@ int CDialog::DoModal() {
         m_run->frame->raise();
         if (focusFirst)
             FocusFirstControl();
+        // A window without a control to take the keys takes them itself.
+        if (!m_run->frame->isAncestorOf(QApplication::focusWidget()))
+            m_run->frame->setFocus(Qt::OtherFocusReason);
         QEventLoop loop;
         m_run->loop = &loop;
         if (!m_run->ended)
@@ -317,6 +419,8 @@ int CDialog::DoModal() {
     }
 
     const int result = m_run->result;
+    m_run->timers.clear();
+    OnDestroy();
     if (m_run->page)
         GiveScreenBack(m_run->saved, *screen);
     m_open = false;
@@ -436,6 +540,95 @@ void CDialog::SetWindowText(const CString& text) {
 }
 
 CString CDialog::GetWindowText() const { return m_title; }
+
+unsigned CDialog::SetTimer(unsigned id, unsigned milliseconds) {
+    if (!m_run || m_run->ended)
+        return 0;
+    auto& timer = m_run->timers[id];
+    timer = std::make_unique<QTimer>();
+    timer->setInterval(platform::ScaledMilliseconds(static_cast<int>(milliseconds)));
+    QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [this, id] {
+        if (m_open)
+            OnTimer(id);
+    });
+    timer->start();
+    return id;
+}
+
+bool CDialog::KillTimer(unsigned id) { return m_run && m_run->timers.erase(id) > 0; }
+
+void CDialog::OnTimer(unsigned) {}
+
+void CDialog::OnKeyUp(unsigned, unsigned, unsigned) {}
+
+void CDialog::OnLButtonDown(unsigned, CPoint) {}
+
+void CDialog::UpdateWindow() {
+    if (m_run)
+        m_run->frame->repaint();
+}
+
+void CDialog::Invalidate() {
+    if (m_run)
+        m_run->frame->update();
+}
+
+// A full-screen page leaves the client area for the screen itself, above the bars.
+void CDialog::SetFullScreen(bool fullScreen) {
+    PhoneScreen* screen = PhoneScreen::Instance();
+    if (!m_run || !m_run->page || m_run->fullScreen == fullScreen || !screen)
+        return;
+    QWidget* frame = m_run->frame.get();
+    const bool shown = frame->isVisible();
+    QWidget* focused = QApplication::focusWidget();
+    const QPoint at = frame->mapTo(screen, QPoint(0, 0));
+    if (fullScreen) {
+        frame->setParent(screen);
+        frame->move(at);
+    } else {
+        frame->setParent(screen->ClientArea());
+        frame->move(at - PhoneScreen::ClientRect().topLeft());
+    }
+    m_run->fullScreen = fullScreen;
+    frame->setVisible(shown);
+    frame->raise();
+    if (focused && frame->isAncestorOf(focused))
+        focused->setFocus(Qt::OtherFocusReason);
+}
+
+void CDialog::SetIcon(HICON icon, bool big) {
+    (big ? m_bigIcon : m_smallIcon) = icon;
+    PhoneScreen* screen = PhoneScreen::Instance();
+    if (!big || !icon || !screen)
+        return;
+    const auto file = platform::gui::FindImage(icon.resource);
+    QPixmap picture;
+    if (picture.loadFromData(file.data(), static_cast<uint>(file.size())))
+        screen->window()->setWindowIcon(QIcon(picture));
+}
+
+void CDialog::CenterWindow() {
+    PhoneScreen* screen = PhoneScreen::Instance();
+    if (!m_run || m_run->page || !screen)
+        return;
+    QWidget* box = m_run->body->parentWidget();
+    box->move((screen->width() - box->width()) / 2, (screen->height() - box->height()) / 2);
+}
+
+bool CDialog::IsFullScreen() const { return m_run && m_run->fullScreen; }
+
+bool SHFullScreen(CWnd* window, unsigned state) {
+    for (CDialog* dialog : CDialog::OpenDialogs()) {
+        if (window && dialog->GetSafeHwnd() == window->GetSafeHwnd()) {
+            if (state & SHFS_HIDETASKBAR)
+                dialog->SetFullScreen(true);
+            else if (state & SHFS_SHOWTASKBAR)
+                dialog->SetFullScreen(false);
+            return true;
+        }
+    }
+    return false;
+}
 
 void DDX_Text(CDataExchange* pDX, int id, CString& value) {
     pDX->m_idLastControl = id;

@@ -15,6 +15,31 @@
 
 class CDialog;
 
+namespace platform::gui::detail {
+class DialogFrame;
+}
+
+struct CPoint {
+    int x = 0, y = 0;
+};
+
+// The keys the program tells apart, as the phone's virtual key codes.
+inline constexpr unsigned VK_BACK = 0x08;
+inline constexpr unsigned VK_RETURN = 0x0D;
+inline constexpr unsigned VK_ESCAPE = 0x1B;
+inline constexpr unsigned VK_LEFT = 0x25;
+inline constexpr unsigned VK_UP = 0x26;
+inline constexpr unsigned VK_RIGHT = 0x27;
+inline constexpr unsigned VK_DOWN = 0x28;
+
+// Full-screen mode: what of the shell a window hides or shows again.
+inline constexpr unsigned SHFS_SHOWTASKBAR = 0x01;
+inline constexpr unsigned SHFS_HIDETASKBAR = 0x02;
+inline constexpr unsigned SHFS_SHOWSIPBUTTON = 0x04;
+inline constexpr unsigned SHFS_HIDESIPBUTTON = 0x08;
+inline constexpr unsigned SHFS_SHOWSTARTICON = 0x10;
+inline constexpr unsigned SHFS_HIDESTARTICON = 0x20;
+
 // What a control tells its dialog.
 enum class CNotice {
     Command,   // a menu command (the id is the command's)
@@ -138,6 +163,23 @@ public:
     // Called by the toolkit's side when a control or the screen reports something.
     void Dispatch(CNotice notice, int id, int item = -1);
 
+    // A window timer: OnTimer(id) every period (scaled with the program's clock) until
+    // killed or the window goes. Setting an id again restarts it with the new period.
+    unsigned SetTimer(unsigned id, unsigned milliseconds);
+    bool KillTimer(unsigned id);
+    // Paints the window now, not at the next chance.
+    void UpdateWindow();
+    void Invalidate();
+    // The window's icon: the desktop shows the active window's big icon as its own.
+    void SetIcon(HICON icon, bool big);
+    HICON GetIcon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
+    // Centres a pop-up over the screen (it opens so already); a page fills the client area.
+    void CenterWindow();
+    // Whether the window covers the whole screen: the navigation bar, the client area and
+    // the menu bar (SHFullScreen).
+    void SetFullScreen(bool fullScreen);
+    bool IsFullScreen() const;
+
 protected:
     virtual bool OnInitDialog();
     virtual void OnOK();
@@ -145,11 +187,22 @@ protected:
     virtual void OnClose();
     virtual void DoDataExchange(CDataExchange* pDX);
     virtual const CMessageMap& GetMessageMap() const;
+    // The window's own painting (with a CPaintDC); its controls paint themselves.
+    virtual void OnPaint() {}
+    // A key was released that no control of the window took.
+    virtual void OnKeyUp(unsigned key, unsigned repeat, unsigned flags);
+    // The pen went down on the window, not on one of its controls.
+    virtual void OnLButtonDown(unsigned flags, CPoint point);
+    virtual void OnTimer(unsigned id);
+    // The window is going: its controls still exist, its run has ended.
+    virtual void OnDestroy() {}
 
 public:
     struct Run; // what exists while DoModal runs
 
 private:
+    friend class platform::gui::detail::DialogFrame;
+
     void MakeControls(const platform::gui::DialogTemplate& t);
     void FocusFirstControl();
 
@@ -157,6 +210,13 @@ private:
     CWnd* m_parent;
     bool m_open = false;
     CString m_title;
+    HICON m_bigIcon, m_smallIcon;
     std::unique_ptr<Run> m_run;                      // while DoModal runs
     std::map<int, std::unique_ptr<CWnd>> m_controls; // by id, while the window exists
 };
+
+// Full-screen mode for the window of an open dialog: with SHFS_HIDETASKBAR its window
+// covers the whole screen, from (0, 0) of the screen; SHFS_SHOWTASKBAR puts it back below
+// the navigation bar. The input-panel button and the start icon have nothing to hide on a
+// desktop. False when window is no open dialog.
+bool SHFullScreen(CWnd* window, unsigned state);

@@ -2,6 +2,7 @@
 
 #include "platform/gui/bubble.h"
 #include "platform/gui/dialog.h"
+#include "platform/gui/file_dialog_widget.h"
 #include "platform/gui/list_view_widget.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/message_box_widget.h"
@@ -101,13 +102,14 @@ struct ScriptDriver::Impl {
     int exitCode = 0;
     bool busy = false;
     int serial = 0;
-    std::tuple<std::size_t, void*, void*> busySignature;
+    std::tuple<std::size_t, void*, void*, void*> busySignature;
     int idleTicks = 0;
     Clock::time_point waitUntil;
     std::optional<int> pendingPick; // a menu command behind a soft key's pop-up
 
-    static std::tuple<std::size_t, void*, void*> Signature() {
-        return {CDialog::OpenDialogs().size(), MessageBoxWidget::Active(), PopupMenuWidget::Active()};
+    static std::tuple<std::size_t, void*, void*, void*> Signature() {
+        return {CDialog::OpenDialogs().size(), MessageBoxWidget::Active(), PopupMenuWidget::Active(),
+                FileDialogWidget::Active()};
     }
     static CDialog* Top() {
         const auto& open = CDialog::OpenDialogs();
@@ -125,6 +127,7 @@ struct ScriptDriver::Impl {
         SetMessageBoxObserver({});
         platform::SetShellObserver({});
         SetBubbleObserver({});
+        SetHoldObserver({});
         transcript.End(code);
         if (endTheProgram)
             QCoreApplication::exit(code); // every modal loop ends, and the program with them
@@ -164,6 +167,10 @@ struct ScriptDriver::Impl {
         const ScriptAction action = actions[next++];
         if (MessageBoxWidget::Active() && !AllowedWhileMessageBox(action.kind)) {
             Fail(action.line, std::string(ActionName(action.kind)) + " while a message box shows");
+            return;
+        }
+        if (FileDialogWidget::Active() && !AllowedWhileFileDialog(action.kind)) {
+            Fail(action.line, std::string(ActionName(action.kind)) + " while the file dialog shows");
             return;
         }
         busy = true;
@@ -229,6 +236,8 @@ struct ScriptDriver::Impl {
             QWidget* target = QApplication::focusWidget();
             if (QWidget* box = MessageBoxWidget::Active())
                 target = box;
+            else if (QWidget* files = FileDialogWidget::Active(); files && !(target && files->isAncestorOf(target)))
+                target = files;
             if (!target)
                 target = PhoneScreen::Instance();
             static const std::pair<KeyName, int> keys[] = {
@@ -405,8 +414,23 @@ struct ScriptDriver::Impl {
             return "control " + std::to_string(a.id) + " is neither a combo box nor a list box";
         }
         case ActionKind::File:
-        case ActionKind::FileCancel:
-            return std::string(ActionName(a.kind)) + " is not available yet";
+        case ActionKind::FileCancel: {
+            FileDialogWidget* files = FileDialogWidget::Active();
+            if (!files)
+                return std::string("no file dialog shows");
+            if (a.kind == ActionKind::File) {
+                // Into the name field, emptied as select-all and delete would, key by key.
+                QLineEdit* edit = files->NameEdit();
+                Tap(edit, edit->rect().center());
+                PressKey(edit, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+                PressKey(edit, Qt::Key_Delete, {});
+                for (const char32_t c : ToQt(a.text).toStdU32String())
+                    TypeCharacter(edit, c);
+            }
+            QPushButton* button = a.kind == ActionKind::File ? files->OkButton() : files->CancelButton();
+            Tap(button, button->rect().center());
+            return {};
+        }
         }
         return {};
     }
@@ -473,6 +497,7 @@ ScriptDriver::~ScriptDriver() {
     SetMessageBoxObserver({});
     platform::SetShellObserver({});
     SetBubbleObserver({});
+    SetHoldObserver({});
 }
 
 void ScriptDriver::Start() {
@@ -485,6 +510,7 @@ void ScriptDriver::Start() {
                                 [&d](std::u16string_view number) { d.transcript.Call(number); }});
     SetBubbleObserver({[&d](const Notification& n) { d.transcript.Bubble(n.title, n.html); },
                        [&d] { d.transcript.BubbleRemoved(); }});
+    SetHoldObserver([&d](std::optional<int> menu) { d.transcript.Popup(menu); });
     QObject::connect(&d.timer, &QTimer::timeout, &d.timer, [&d] { d.Tick(); });
     d.timer.start(10);
 }

@@ -1,6 +1,7 @@
 #include "platform/gui/listctrl.h"
 
 #include "platform/gui/list_view_widget.h"
+#include "platform/gui/menu.h"
 #include "platform/gui/window.h"
 
 #include <QMouseEvent>
@@ -15,7 +16,7 @@ ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id) : QWidg
     m_hold.setInterval(kHoldMilliseconds);
     connect(&m_hold, &QTimer::timeout, this, [this] {
         m_held = true;
-        m_dialog.Dispatch(CNotice::Hold, m_id, m_pressed);
+        detail::RunHoldGesture([this] { m_dialog.Dispatch(CNotice::Hold, m_id, m_pressed); });
     });
 }
 

@@ -17,6 +17,27 @@ constexpr int kTextPadding = 12;
 constexpr int kMinWidth = 80;
 
 QPointer<PopupMenuWidget> g_active;
+std::vector<CMenuBar*> g_menuBars; // every menu bar that exists, the newest last
+
+std::function<void(std::optional<int>)> g_holdObserver;
+bool* g_holdReported = nullptr; // while a tap-and-hold runs: whether it opened a menu yet
+
+void ReportHoldMenu(int menuId) {
+    if (g_holdReported && !*g_holdReported) {
+        *g_holdReported = true;
+        if (g_holdObserver)
+            g_holdObserver(menuId);
+    }
+}
+
+int Track(const std::vector<MenuItem>& items, int menuId, int x, int y, MenuAnchor anchor) {
+    PhoneScreen* screen = PhoneScreen::Instance();
+    if (!screen || items.empty())
+        return 0;
+    ReportHoldMenu(menuId);
+    PopupMenuWidget menu(screen, items, QPoint(x, y), anchor);
+    return menu.Exec();
+}
 
 QString ToQt(const std::u16string& s) { return QString::fromStdU16String(s); }
 
@@ -105,11 +126,35 @@ int PopupMenuWidget::Exec() {
 }
 
 int TrackPopupMenu(const std::vector<MenuItem>& items, int x, int y, MenuAnchor anchor) {
-    PhoneScreen* screen = PhoneScreen::Instance();
-    if (!screen || items.empty())
+    return Track(items, 0, x, y, anchor);
+}
+
+int TrackPopupMenu(int menuId, int x, int y, MenuAnchor anchor) {
+    const MenuTemplate* menu = FindMenu(menuId);
+    if (!menu)
         return 0;
-    PopupMenuWidget menu(screen, items, QPoint(x, y), anchor);
-    return menu.Exec();
+    for (const auto& item : menu->items)
+        if (!item.popup.empty())
+            return Track(item.popup, menuId, x, y, anchor);
+    return 0;
+}
+
+void SetHoldObserver(std::function<void(std::optional<int>)> observer) { g_holdObserver = std::move(observer); }
+
+void detail::RunHoldGesture(const std::function<void()>& gesture) {
+    bool reported = false;
+    bool* outer = std::exchange(g_holdReported, &reported);
+    gesture();
+    g_holdReported = outer;
+    if (!reported && g_holdObserver)
+        g_holdObserver(std::nullopt);
+}
+
+CMenuBar* SHFindMenuBar(CDialog& dialog) {
+    for (auto it = g_menuBars.rbegin(); it != g_menuBars.rend(); ++it)
+        if (&(*it)->Owner() == &dialog)
+            return *it;
+    return nullptr;
 }
 
 CMenuBar* CMenuBar::Displayed() {
@@ -120,10 +165,14 @@ CMenuBar* CMenuBar::Displayed() {
 CMenuBar::CMenuBar(CDialog& owner, int menuId) : m_owner(owner), m_menuId(menuId) {
     if (const MenuTemplate* menu = FindMenu(menuId))
         m_items = &menu->items;
+    g_menuBars.push_back(this);
     Show(true);
 }
 
-CMenuBar::~CMenuBar() { Show(false); }
+CMenuBar::~CMenuBar() {
+    Show(false);
+    std::erase(g_menuBars, this);
+}
 
 void CMenuBar::Show(bool show) {
     PhoneScreen* screen = PhoneScreen::Instance();

@@ -5,7 +5,9 @@
 // with a pop-up opens it above the key. A chosen command reaches the owner as a menu
 // command.
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CDialog;
@@ -48,5 +50,19 @@ enum class MenuAnchor { TopLeft, BottomLeft, BottomRight };
 // beside it.
 int TrackPopupMenu(const std::vector<MenuItem>& items, int x, int y,
                    MenuAnchor anchor = MenuAnchor::TopLeft);
+// The same with the first pop-up of menu resource menuId (0 at once when it has none).
+int TrackPopupMenu(int menuId, int x, int y, MenuAnchor anchor = MenuAnchor::TopLeft);
+
+// The menu bar that dialog shows, or null.
+CMenuBar* SHFindMenuBar(CDialog& dialog);
+
+// Who watches the tap-and-hold gesture (the transcript): told, once per gesture, which
+// menu resource's pop-up it opened (0 for a pop-up made by hand), or none.
+void SetHoldObserver(std::function<void(std::optional<int> menu)> observer);
+
+namespace detail {
+// Runs what a tap-and-hold sets off, for the watcher.
+void RunHoldGesture(const std::function<void()>& gesture);
+} // namespace detail
 
 } // namespace platform::gui

@@ -1,5 +1,7 @@
 #include "platform/gui/phone_screen.h"
 
+#include <QApplication>
+#include <QConicalGradient>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,9 +16,37 @@ const QColor kMenuEdge(0x84, 0x82, 0x84);
 
 PhoneScreen* g_instance = nullptr;
 
+// The phone's busy sign: a ring of colours in the middle of the screen.
+class WaitCursor : public QWidget {
+public:
+    static constexpr int kSize = 32;
+    explicit WaitCursor(QWidget* screen) : QWidget(screen) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry((PhoneScreen::kWidth - kSize) / 2, (PhoneScreen::kHeight - kSize) / 2, kSize, kSize);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        QConicalGradient ring(rect().center(), 90);
+        const QColor colours[] = {QColor(0xe8, 0x30, 0x30), QColor(0xf0, 0xc0, 0x20), QColor(0x30, 0xa0, 0x40),
+                                  QColor(0x20, 0x60, 0xd0), QColor(0xe8, 0x30, 0x30)};
+        for (int i = 0; i < 5; ++i)
+            ring.setColorAt(i / 4.0, colours[i]);
+        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+        p.setBrush(ring);
+        p.drawEllipse(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(rect()).adjusted(10.5, 10.5, -10.5, -10.5));
+    }
+};
+
 } // namespace
 
-PhoneScreen::PhoneScreen(QWidget* parent) : QWidget(parent), m_client(new QWidget(this)) {
+PhoneScreen::PhoneScreen(QWidget* parent)
+    : QWidget(parent), m_client(new QWidget(this)), m_waitCursor(new WaitCursor(this)) {
     setFixedSize(kWidth, kHeight);
     m_client->setGeometry(ClientRect());
     m_client->setAutoFillBackground(true);
@@ -104,5 +134,20 @@ void PhoneScreen::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 QImage PhoneScreen::Shot() { return grab().toImage(); }
+
+void PhoneScreen::ChangeWaitCursor(int change) {
+    const bool was = m_waits > 0;
+    m_waits = std::max(0, m_waits + change);
+    if (was == (m_waits > 0))
+        return;
+    if (m_waits > 0) {
+        m_waitCursor->show();
+        m_waitCursor->raise();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        m_waitCursor->hide();
+        QApplication::restoreOverrideCursor();
+    }
+}
 
 } // namespace platform::gui

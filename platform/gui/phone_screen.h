@@ -44,6 +44,10 @@ public:
     // The screen as a person sees it.
     QImage Shot();
 
+    // The wait cursor: shown while more begins than ends were asked for.
+    void ChangeWaitCursor(int change);
+    bool WaitCursorShown() const { return m_waits > 0; }
+
     // Where a finger taps the ok button and the soft keys.
     QRect OkRect() const;
     QRect LeftKeyRect() const;
@@ -58,6 +62,8 @@ private:
     QString m_title;
     bool m_okShown = false;
     QString m_left, m_right;
+    int m_waits = 0;
+    QWidget* m_waitCursor; // drawn over everything, taps go through it
 };
 
 } // namespace platform::gui

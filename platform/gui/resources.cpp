@@ -10,6 +10,7 @@ namespace {
 std::mutex g_mutex;
 std::map<int, DialogTemplate> g_dialogs;
 std::map<int, MenuTemplate> g_menus;
+std::map<int, std::span<const unsigned char>> g_images;
 
 } // namespace
 
@@ -27,6 +28,17 @@ void RegisterMenu(MenuTemplate menu) {
     std::lock_guard lock(g_mutex);
     const int id = menu.id;
     g_menus.insert_or_assign(id, std::move(menu));
+}
+
+void RegisterImage(int id, std::span<const unsigned char> file) {
+    std::lock_guard lock(g_mutex);
+    g_images.insert_or_assign(id, file);
+}
+
+std::span<const unsigned char> FindImage(int id) {
+    std::lock_guard lock(g_mutex);
+    const auto it = g_images.find(id);
+    return it == g_images.end() ? std::span<const unsigned char>() : it->second;
 }
 
 const DialogTemplate* FindDialog(int id) {

@@ -4,8 +4,10 @@
 // dialog units, menus with command ids and pop-ups. The program's res/ folder defines them
 // and registers them at start; the windows look them up by id.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,8 @@ enum ControlStyle : std::uint32_t {
     kBorder = 1u << 19,
     kDefaultButton = 1u << 20,
     kGroup = 1u << 21,        // the first radio button of a group
+    kIcon = 1u << 22,         // static: shows an icon resource
+    kBitmap = 1u << 23,       // static: shows a bitmap resource at its own size
 };
 
 struct ControlTemplate {
@@ -55,6 +59,7 @@ struct ControlTemplate {
     std::u16string text;
     int x = 0, y = 0, width = 0, height = 0; // dialog units
     std::uint32_t style = 0;
+    int image = 0; // a static with kIcon or kBitmap: the picture resource it shows
 };
 
 enum class DialogKind {
@@ -91,7 +96,11 @@ int DialogUnitsToPixelsY(int units);
 // The resource table. Registering an id again replaces the earlier entry.
 void RegisterDialog(DialogTemplate dialog);
 void RegisterMenu(MenuTemplate menu);
+// A picture resource (an icon, a bitmap) as the bytes of an image file, which stay where
+// they are for the program's run.
+void RegisterImage(int id, std::span<const unsigned char> file);
 const DialogTemplate* FindDialog(int id);
 const MenuTemplate* FindMenu(int id);
+std::span<const unsigned char> FindImage(int id); // empty when there is none
 
 } // namespace platform::gui

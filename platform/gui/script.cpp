@@ -358,17 +358,20 @@ std::string_view ActionName(ActionKind kind) {
     return SyntaxOf(kind).name;
 }
 
-bool AllowedWhileMessageBox(ActionKind kind) {
-    switch (kind) {
-    case ActionKind::Answer:
-    case ActionKind::Dump:
-    case ActionKind::Shot:
-    case ActionKind::Wait:
-    case ActionKind::Run:
-        return true;
-    default:
-        return false;
-    }
+namespace {
+
+// What any modal piece over the screen leaves a script: looking, waiting, running.
+bool AllowedWhileAnything(ActionKind kind) {
+    return kind == ActionKind::Dump || kind == ActionKind::Shot || kind == ActionKind::Wait || kind == ActionKind::Run;
+}
+
+} // namespace
+
+bool AllowedWhileMessageBox(ActionKind kind) { return kind == ActionKind::Answer || AllowedWhileAnything(kind); }
+
+bool AllowedWhileFileDialog(ActionKind kind) {
+    return kind == ActionKind::File || kind == ActionKind::FileCancel || kind == ActionKind::Pen ||
+           kind == ActionKind::Key || AllowedWhileAnything(kind);
 }
 
 } // namespace platform::gui

@@ -94,5 +94,8 @@ std::string_view ActionName(ActionKind kind);
 
 // While a message box shows, only these may come: the box blocks every other input.
 bool AllowedWhileMessageBox(ActionKind kind);
+// While the open-file dialog shows, it covers the whole screen: a person can tap it, press
+// keys in it and answer it, and nothing behind it.
+bool AllowedWhileFileDialog(ActionKind kind);
 
 } // namespace platform::gui

@@ -1,11 +1,29 @@
 #include "platform/gui/winapp.h"
 
+#include "platform/gui/phone_screen.h"
+#include "platform/gui/resources.h"
+#include "platform/gui/ui_thread.h"
+
 #include <QApplication>
 #include <QPalette>
 
 namespace {
+
 CWinApp* g_app = nullptr;
+
+// Worker threads (the send job) show the cursor too; the screen changes on its own thread.
+void ChangeWaitCursor(int change) {
+    const auto work = [change] {
+        if (auto* screen = platform::gui::PhoneScreen::Instance())
+            screen->ChangeWaitCursor(change);
+    };
+    if (platform::gui::IsUiThread())
+        work();
+    else
+        platform::gui::PostToUiThread(work);
 }
+
+} // namespace
 
 CWinApp::CWinApp() { g_app = this; }
 
@@ -22,7 +40,19 @@ void CWinApp::SetDialogBkColor(std::uint32_t background, std::uint32_t text) {
     QApplication::setPalette(palette);
 }
 
+HICON CWinApp::LoadIcon(int id) const { return ::LoadIcon(id); }
+
+HICON LoadIcon(int id) { return platform::gui::FindImage(id).empty() ? HICON{} : HICON{id}; }
+
+void CWinApp::BeginWaitCursor() { ChangeWaitCursor(+1); }
+
+void CWinApp::EndWaitCursor() { ChangeWaitCursor(-1); }
+
 CWinApp* AfxGetApp() { return g_app; }
+
+CWaitCursor::CWaitCursor() { ChangeWaitCursor(+1); }
+
+CWaitCursor::~CWaitCursor() { ChangeWaitCursor(-1); }
 
 namespace platform::gui {
 

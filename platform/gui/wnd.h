@@ -16,6 +16,13 @@ struct CRect {
     friend bool operator==(const CRect&, const CRect&) = default;
 };
 
+// An icon: the id of its picture resource; none when 0.
+struct HICON {
+    int resource = 0;
+    explicit operator bool() const { return resource != 0; }
+    friend bool operator==(HICON, HICON) = default;
+};
+
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int IDOK = 1;

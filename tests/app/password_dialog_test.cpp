@@ -85,15 +85,28 @@ TEST_F(PasswordDialogTest, WithNoEntryFocusedTheKeypadChangesNothing) {
 
 namespace {
 
-// The box as the owner sees it, in both modes, written for a person to look at.
-TEST_F(PasswordDialogTest, ScreenshotsOfBothModes) {
-    const std::string dir = testing::TempDir();
-    for (const int mode : {CPasswordDlg::kSet, CPasswordDlg::kCheck}) {
+// The box as the owner sees it, in both modes and under an error box, written to
+// BUILD/screenshots for a person to look at.
+TEST_F(PasswordDialogTest, ScreenshotsOfBothModesAndAnErrorBox) {
+    const std::filesystem::path dir = BRENWICK_SCREENSHOTS;
+    std::filesystem::create_directories(dir);
+    const struct {
+        int mode;
+        const char* file;
+        const char* steps; // before the shot; a message box shows at the shot when answer follows
+        const char* after;
+    } shots[] = {
+        {CPasswordDlg::kSet, "password-set.png", "tap 1009\ntap 1010\ntap 1011\nfocus 1003\ntap 1009\n", "cancel\n"},
+        {CPasswordDlg::kCheck, "password-check.png", "tap 1009\ntap 1010\n", "cancel\n"},
+        {CPasswordDlg::kSet, "password-error.png", "tap 1\n", "answer ok\ncancel\n"},
+    };
+    for (const auto& shot : shots) {
         CPasswordDlg dlg;
-        dlg.m_mode = mode;
-        const std::string file = dir + (mode == CPasswordDlg::kSet ? "password-set.png" : "password-check.png");
-        const auto lines = Drive(dlg, "tap 1009\ntap 1010\nshot \"" + file + "\"\ncancel\n");
-        EXPECT_EQ(lines.back(), R"({"ev":"end","code":0})");
+        dlg.m_mode = shot.mode;
+        const std::string file = (dir / shot.file).string();
+        std::filesystem::remove(file);
+        const auto lines = Drive(dlg, std::string(shot.steps) + "shot \"" + file + "\"\n" + shot.after);
+        EXPECT_EQ(lines.back(), R"({"ev":"end","code":0})") << shot.file;
         EXPECT_TRUE(std::filesystem::exists(file)) << file;
     }
 }

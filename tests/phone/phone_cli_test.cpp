@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -399,4 +400,22 @@ TEST_F(PhoneCli, PathNamesTheHostFile) {
         EXPECT_TRUE(r.err.starts_with("brenwick-phone: ")) << r.err;
         EXPECT_EQ(r.out, "");
     }
+}
+
+TEST_F(PhoneCli, MessagingWithoutADisplaySaysSoInOneLineAndExits1) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"messaging"},
+          {"messaging", "-service \"SMS\" -body \"你好\""},
+          {"messaging", "-service", "SMS", "-body", "你好"}}) {
+        std::vector<std::string> argv = {BRENWICK_PHONE, "--device", m_device.Arg()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto r =
+            testing_support::Run(argv, {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="});
+        EXPECT_EQ(r.exitCode, 1) << testing::PrintToString(args);
+        EXPECT_TRUE(r.err.starts_with("brenwick-phone: no display")) << r.err;
+        EXPECT_TRUE(r.err.find("xvfb-run") != std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_TRUE(dev().Phone().SentMessages().empty());
 }

@@ -147,9 +147,10 @@ TEST_F(DialogTest, ADialogOpensAnotherFromItsInitialisation) {
         CDialog popup(kPopup);
         Soon([&] {
             QWidget* frame = popup.GetSafeHwnd()->widget;
-            QWidget* box = Widget(popup, 1014)->parentWidget();
+            QWidget* client = Widget(popup, 1014)->parentWidget();
             EXPECT_EQ(frame->geometry(), screen.rect()) << "the pop-up covers the screen";
-            EXPECT_EQ(box->geometry(), QRect(22, 46, 195, 227)) << "its box centred";
+            EXPECT_EQ(client->parentWidget()->geometry(), QRect(22, 46, 195, 227)) << "its box centred";
+            EXPECT_EQ(client->geometry(), QRect(1, 1, 193, 225)) << "the controls inside its border";
             outerShownDuringInner = self.GetSafeHwnd()->widget->isVisible();
             // A tap on the page's button behind the box reaches nothing.
             QTest::mouseClick(&screen, Qt::LeftButton, {}, QPoint(190, 40));

@@ -60,9 +60,13 @@ private:
     void OnClick(int row) { notices.push_back("click " + std::to_string(row)); }
     void OnDblClick(int row) { notices.push_back("dblclick " + std::to_string(row)); }
     void OnItemChanged(int row) { notices.push_back("changed " + std::to_string(row)); }
+    // Row 0 opens the pop-up of a menu resource, row 1 none, the others one made by hand.
     void OnHold(int row) {
         notices.push_back("hold " + std::to_string(row));
-        const int command = TrackPopupMenu({{32771, u"删除", {}}, {32774, u"关于", {}}}, 60, 100);
+        if (row == 1)
+            return;
+        const int command = row == 0 ? TrackPopupMenu(9339, 60, 100)
+                                     : TrackPopupMenu({{32771, u"删除", {}}, {32774, u"关于", {}}}, 60, 100);
         notices.push_back("command " + std::to_string(command));
     }
 };
@@ -71,6 +75,7 @@ class ListCtrlTest : public ::testing::Test {
 protected:
     ListCtrlTest() {
         RegisterDialog({kPage, u"List", DialogKind::Page, 160, 170, {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, 0}}, true});
+        RegisterMenu({9339, {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {32774, u"关于", {}}}}}});
     }
 };
 
@@ -95,6 +100,20 @@ TEST_F(ListCtrlTest, TapAndHoldIsAGestureNotATap) {
     EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 2", "hold 2", "command 32774", "changed 2", "changed 0", "hold 0",
                                                      "command 0", "changed 0", "changed 1", "click 1"}))
         << "a held row is selected, and lifting the finger is no tap";
+}
+
+TEST_F(ListCtrlTest, TheTranscriptTellsWhichMenuAHoldOpened) {
+    CListDlg dlg;
+    const auto result = testing_support::DriveDialog(dlg, "hold 1001 0\npick 32771\nhold 1001 1\nhold 1001 2\ndismiss\nok\n");
+    EXPECT_EQ(result.exitCode, 0);
+    std::vector<std::string> popups;
+    for (const auto& line : result.lines)
+        if (line.find(R"("ev":"popup")") != std::string::npos)
+            popups.push_back(line);
+    EXPECT_EQ(popups, (std::vector<std::string>{R"({"ev":"popup","menu":9339})", R"({"ev":"popup","menu":null})",
+                                                R"({"ev":"popup","menu":0})"}));
+    EXPECT_NE(std::find(dlg.notices.begin(), dlg.notices.end(), "command 32771"), dlg.notices.end())
+        << "the menu resource's pop-up gives its commands";
 }
 
 } // namespace

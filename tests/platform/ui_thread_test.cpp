@@ -1,4 +1,6 @@
+#include "platform/gui/phone_screen.h"
 #include "platform/gui/ui_thread.h"
+#include "platform/gui/winapp.h"
 
 #include "gui_main.h"
 
@@ -6,6 +8,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -54,6 +57,28 @@ TEST(UiThreadTest, RunOnUiThreadWaitsForTheWork) {
     RunEventsUntil([&] { return finished; });
     worker.join();
     EXPECT_EQ(seen, 2);
+}
+
+// The send job shows the wait cursor from its own thread; the screen shows it on its own.
+TEST(UiThreadTest, AWorkerThreadShowsAndHidesTheWaitCursor) {
+    PhoneScreen& screen = testing_support::Gui().Screen();
+    std::atomic<int> step = 0;
+    std::thread worker([&] {
+        CWaitCursor outer;
+        {
+            CWaitCursor inner;
+        }
+        step = 1;
+        while (step != 2)
+            std::this_thread::yield();
+    });
+    RunEventsUntil([&] { return step == 1; });
+    RunEventsUntil([&] { return screen.WaitCursorShown(); });
+    EXPECT_TRUE(screen.WaitCursorShown()) << "the calls nest: one end leaves it showing";
+    step = 2;
+    worker.join();
+    RunEventsUntil([&] { return !screen.WaitCursorShown(); });
+    EXPECT_FALSE(screen.WaitCursorShown());
 }
 
 } // namespace

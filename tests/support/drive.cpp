@@ -1,6 +1,7 @@
 #include "drive.h"
 
 #include "platform/gui/driver.h"
+#include "platform/gui/file_dialog_widget.h"
 #include "platform/gui/message_box_widget.h"
 #include "platform/gui/popup_menu_widget.h"
 
@@ -12,6 +13,10 @@
 namespace testing_support {
 
 DriveResult DriveDialog(CDialog& dialog, const std::string& script) {
+    return DriveModal([&dialog](const platform::gui::ScriptDriver&) { dialog.DoModal(); }, script);
+}
+
+DriveResult DriveModal(const std::function<void(const platform::gui::ScriptDriver&)>& modal, const std::string& script) {
     using namespace platform::gui;
     ScriptError error;
     auto actions = ParseScript(script, error);
@@ -30,13 +35,15 @@ DriveResult DriveDialog(CDialog& dialog, const std::string& script) {
             menu->Choose(0);
         else if (auto* box = MessageBoxWidget::Active())
             (box->Button(kIdNo) ? box->Button(kIdNo) : box->Button(kIdOk))->click();
+        else if (auto* files = FileDialogWidget::Active())
+            files->CancelButton()->click();
         else if (!CDialog::OpenDialogs().empty())
             CDialog::OpenDialogs().back()->EndDialog(IDCANCEL);
     });
     closer.start(50);
-    dialog.DoModal();
+    modal(driver);
     closer.stop();
-    // The rest of the script, after the dialog closed, and its end.
+    // The rest of the script, after the modal run ended, and its end.
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {

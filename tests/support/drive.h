@@ -4,7 +4,9 @@
 // driver's exit code once the dialog has closed and the script is over.
 
 #include "platform/gui/dialog.h"
+#include "platform/gui/driver.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,5 +18,8 @@ struct DriveResult {
 };
 
 DriveResult DriveDialog(CDialog& dialog, const std::string& script);
+// The same for any modal run (a file dialog, a message box): modal runs while the script
+// does, and may wait for the driver to finish.
+DriveResult DriveModal(const std::function<void(const platform::gui::ScriptDriver&)>& modal, const std::string& script);
 
 } // namespace testing_support

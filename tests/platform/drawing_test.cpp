@@ -1,0 +1,185 @@
+#include "platform/clock.h"
+#include "platform/gui/dc.h"
+#include "platform/gui/dialog.h"
+#include "platform/gui/phone_screen.h"
+#include "platform/gui/resources.h"
+
+#include "drive.h"
+#include "gui_main.h"
+#include "temp_device.h"
+
+#include <QImage>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace platform::gui;
+
+COLORREF At(const CBitmap& bitmap, int x, int y) {
+    const QColor c = bitmap.Image()->pixelColor(x, y);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+COLORREF At(const QImage& image, int x, int y) {
+    const QColor c = image.pixelColor(x, y);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+// The smallest GIF there is: one white pixel (Qt reads GIF but cannot write it).
+constexpr unsigned char kGif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, '!', 0xF9, 4,
+                                  1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+
+TEST(PictureTest, PictureFilesLoadInEveryFormatByTheirPathOnThePhone) {
+    testing_support::TempDevice device;
+    const auto docs = device.Dir() / "files" / "My Documents";
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(QColor(0x10, 0x80, 0xF0));
+    for (const char* format : {"jpg", "png", "bmp", "tif"})
+        ASSERT_TRUE(picture.save(QString::fromStdString((docs / (std::string("p.") + format)).string()), format)) << format;
+    std::ofstream(docs / "one.gif", std::ios::binary).write(reinterpret_cast<const char*>(kGif), sizeof kGif);
+    std::ofstream(docs / "notes.jpg") << "not a picture";
+
+    const struct {
+        const char16_t* path;
+        int width, height; // 0: does not load
+    } cases[] = {
+        {u"\\My Documents\\p.jpg", 30, 20}, {u"\\my documents\\P.PNG", 30, 20}, {u"\\My Documents\\p.bmp", 30, 20},
+        {u"\\My Documents\\p.tif", 30, 20}, {u"\\My Documents\\one.gif", 1, 1}, {u"\\My Documents\\notes.jpg", 0, 0},
+        {u"\\My Documents\\none.jpg", 0, 0}, {u"", 0, 0},                       {u"\\..\\p.jpg", 0, 0},
+    };
+    for (const auto& c : cases) {
+        CBitmap bitmap;
+        const bool loaded = bitmap.LoadImageFile(c.path);
+        EXPECT_EQ(loaded, c.width > 0) << CString(c.path).ToUtf8();
+        BITMAP info;
+        EXPECT_EQ(bitmap.GetBitmap(&info), loaded ? 1 : 0);
+        if (loaded) {
+            EXPECT_EQ(info.bmWidth, c.width);
+            EXPECT_EQ(info.bmHeight, c.height);
+        }
+    }
+    CBitmap frame;
+    EXPECT_TRUE(frame.LoadImageFile(u"\\windows\\frame.jpg")) << "the frame installed with the program";
+}
+
+TEST(PictureTest, OffScreenSurfacesCopyPlainAndStretched) {
+    CDC back;
+    ASSERT_TRUE(back.CreateCompatibleDC(nullptr));
+    CBitmap backBitmap;
+    ASSERT_TRUE(backBitmap.CreateCompatibleBitmap(&back, 240, 320));
+    EXPECT_EQ(back.SelectObject(&backBitmap), nullptr);
+    EXPECT_EQ(At(backBitmap, 5, 5), RGB(255, 255, 255)) << "a new picture is white";
+
+    // A 2 x 1 picture, black then red, in a surface of its own.
+    CDC source;
+    source.CreateCompatibleDC(&back);
+    CBitmap stripes;
+    stripes.CreateCompatibleBitmap(&back, 2, 1);
+    source.SelectObject(&stripes);
+    source.FillSolidRect({0, 0, 1, 1}, RGB(0, 0, 0));
+    source.FillSolidRect({1, 0, 2, 1}, RGB(255, 0, 0));
+
+    EXPECT_TRUE(back.StretchBlt(120, 41, 100, 50, &source, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_TRUE(back.BitBlt(0, 0, 2, 1, &source, 0, 0, SRCCOPY));
+    CDC none;
+    none.CreateCompatibleDC(&back);
+    EXPECT_FALSE(back.BitBlt(0, 0, 2, 1, &none, 0, 0, SRCCOPY)) << "a surface without a picture has nothing to copy";
+    back.SelectObject(nullptr); // what was drawn stays in the picture
+
+    EXPECT_EQ(At(backBitmap, 125, 60), RGB(0, 0, 0));
+    EXPECT_EQ(At(backBitmap, 215, 60), RGB(255, 0, 0));
+    EXPECT_EQ(At(backBitmap, 119, 60), RGB(255, 255, 255)) << "nothing left of the stretched copy";
+    EXPECT_EQ(At(backBitmap, 150, 91), RGB(255, 255, 255)) << "nothing below it";
+    EXPECT_EQ(At(backBitmap, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(At(backBitmap, 1, 0), RGB(255, 0, 0));
+    EXPECT_EQ(At(backBitmap, 2, 0), RGB(255, 255, 255));
+}
+
+constexpr int kSlides = 9401;
+constexpr COLORREF kTeal = RGB(0x00, 0x80, 0x80);
+
+// A page that draws itself over the whole screen, as a slideshow does: its face is a back
+// buffer copied to the window on every paint.
+class CSlidesDlg : public CDialog {
+public:
+    CSlidesDlg() : CDialog(kSlides) {}
+    std::vector<std::string> events;
+    COLORREF drawnAtOnce = 0;
+
+protected:
+    bool OnInitDialog() override {
+        m_back.CreateCompatibleDC(nullptr);
+        m_backBitmap.CreateCompatibleBitmap(&m_back, 240, 320);
+        m_back.SelectObject(&m_backBitmap);
+        m_back.FillSolidRect({0, 0, 240, 320}, kTeal);
+        CDialog::OnInitDialog();
+        EXPECT_TRUE(SHFullScreen(this, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON | SHFS_HIDESTARTICON));
+        MoveWindow(0, 0, 240, 320);
+        SetTimer(100, 10000);
+        return true;
+    }
+    void OnPaint() override { Present(); }
+    void OnKeyUp(unsigned key, unsigned, unsigned) override {
+        events.push_back("key " + std::to_string(key));
+        if (key == VK_DOWN) {
+            KillTimer(100);
+            m_back.FillSolidRect({25, 130, 225, 270}, RGB(255, 255, 255));
+            Present();
+            drawnAtOnce = At(PhoneScreen::Instance()->Shot(), 100, 200);
+        }
+    }
+    void OnTimer(unsigned id) override { events.push_back("timer " + std::to_string(id)); }
+    void OnLButtonDown(unsigned, CPoint point) override {
+        events.push_back("pen " + std::to_string(point.x) + "," + std::to_string(point.y));
+        EndDialog(IDOK);
+    }
+    void OnDestroy() override {
+        events.push_back("destroy");
+        m_back.DeleteDC();
+        m_backBitmap.DeleteObject();
+    }
+
+private:
+    void Present() {
+        CClientDC dc(this);
+        dc.BitBlt(0, 0, 240, 320, &m_back, 0, 0, SRCCOPY);
+    }
+    CDC m_back;
+    CBitmap m_backBitmap;
+};
+
+TEST(PictureTest, AFullScreenPageDrawsOverTheBarsAndTakesKeysTimerAndPen) {
+    testing_support::TempDevice device;
+    testing_support::Gui();
+    RegisterDialog({kSlides, u"Slides", DialogKind::Page, 160, 170, {}});
+    const auto shot = (device.Dir() / "slides.png").string();
+    platform::SetTimeScale(0.01); // the 10 s timer ticks every 100 ms
+    CSlidesDlg dlg;
+    const auto result = testing_support::DriveDialog(
+        dlg, "shot \"" + shot + "\"\nwait 350\nkey Right\nkey Down\nwait 300\nkey Left\npen 200 300\n");
+    platform::SetTimeScale(1);
+
+    EXPECT_EQ(result.exitCode, 0);
+    const QImage screen(QString::fromStdString(shot));
+    ASSERT_FALSE(screen.isNull());
+    for (const auto& [x, y] : {std::pair{0, 0}, {239, 12}, {120, 150}, {5, 319}})
+        EXPECT_EQ(At(screen, x, y), kTeal) << x << "," << y << ": the page covers the navigation bar and the menu bar";
+    EXPECT_EQ(dlg.drawnAtOnce, RGB(255, 255, 255)) << "what a window surface draws shows at once";
+
+    // Ticks come every 100 ms until Down kills the timer; keys and the pen come in order.
+    const auto down = std::find(dlg.events.begin(), dlg.events.end(), "key 40");
+    ASSERT_NE(down, dlg.events.end());
+    EXPECT_GE(std::count(dlg.events.begin(), down, "timer 100"), 2) << "the timer goes on";
+    EXPECT_EQ(std::count(down, dlg.events.end(), "timer 100"), 0) << "no tick after the timer was killed";
+    std::vector<std::string> rest;
+    std::copy_if(dlg.events.begin(), dlg.events.end(), std::back_inserter(rest),
+                 [](const std::string& e) { return e != "timer 100"; });
+    EXPECT_EQ(rest, (std::vector<std::string>{"key 39", "key 40", "key 37", "pen 200,300", "destroy"}))
+        << "the pen lands in screen pixels";
+    EXPECT_EQ(PhoneScreen::Instance()->Title(), QString()) << "the screen is given back";
+}
+
+} // namespace
