@@ -18,6 +18,13 @@ bool CMainDlg::OnInitDialog() {
         EndDialog(IDCANCEL);
         return false;
     }
+    if (m_outcome == CPasswordDlg::kBackupPassword) {
+        // The reduced program: nothing of the red list, and the menu bar without it.
+        GetDlgItem(1013)->ShowWindow(SW_HIDE);
+        GetDlgItem(1005)->ShowWindow(SW_HIDE);
+        m_reducedMenuBar = std::make_unique<platform::gui::CMenuBar>(*this, 138);
+        m_menuBar->Show(false);
+    }
     return true;
 }
 

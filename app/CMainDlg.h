@@ -22,5 +22,6 @@ private:
     // Runs the password gate; false when the owner cancelled it.
     bool PassGate();
 
-    std::unique_ptr<platform::gui::CMenuBar> m_menuBar;
+    std::unique_ptr<platform::gui::CMenuBar> m_menuBar;        // menu bar 129
+    std::unique_ptr<platform::gui::CMenuBar> m_reducedMenuBar; // menu bar 138, after the backup password
 };

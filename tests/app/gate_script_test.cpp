@@ -34,8 +34,9 @@ protected:
             .out;
     }
 
-    // Runs the script; the transcript's records without the dumps, and the exit code.
-    std::pair<std::vector<std::string>, int> Script(const std::string& text) {
+    // Runs the script; the transcript's records (without the dumps unless asked), and the
+    // exit code.
+    std::pair<std::vector<std::string>, int> Script(const std::string& text, bool dumps = false) {
         const fs::path script = m_dir / "run.script", transcript = m_dir / "run.jsonl";
         std::ofstream(script) << text;
         const auto run = testing_support::Run(
@@ -43,7 +44,7 @@ protected:
         std::vector<std::string> lines;
         std::ifstream in(transcript);
         for (std::string line; std::getline(in, line);)
-            if (!line.starts_with(R"({"ev":"dump")"))
+            if (dumps || !line.starts_with(R"({"ev":"dump")"))
                 lines.push_back(line);
         return {lines, run.exitCode};
     }
@@ -124,6 +125,66 @@ TEST_F(GateScriptTest, ABrokenScriptIsRefusedBeforeTheProgramStarts) {
     EXPECT_EQ(code, 2);
     EXPECT_EQ(lines, (std::vector<std::string>{R"({"ev":"error","line":2,"message":"unknown action 'tapp'"})",
                                                R"({"ev":"end","code":2})"}));
+}
+
+// The menu bar tells the full program (129) from the reduced one (138), and only the full
+// one has the buttons of the red list and the firewall.
+TEST_F(GateScriptTest, WhatIsTypedDecidesHowTheProgramOpens) {
+    const struct {
+        const char* backup; // null: none stored
+        const char* typed;
+        int menubar;
+    } cases[] = {
+        {"9999", "1234", 129}, // the main password
+        {"9999", "9999", 138}, // the backup password
+        {nullptr, "*", 138},   // "*" stands in for a backup password never stored
+        {"", "*", 138},        // an empty one too
+        {"1234", "1234", 129}, // the main password wins when both are the same
+    };
+    for (const auto& c : cases) {
+        Phone({"reg", "set", "HKLM\\Software\\Microsoft\\Brenwick", "PWD", "1234"});
+        if (c.backup)
+            Phone({"reg", "set", "HKLM\\Software\\Microsoft\\Brenwick", "PWDBK", c.backup});
+        else
+            Phone({"reg", "del", "HKLM\\Software\\Microsoft\\Brenwick", "PWDBK"});
+        const std::string settings = SettingsDump();
+        const auto [lines, code] = Script("type 1014 \"" + std::string(c.typed) + "\"\ntap 1\ndump\nok\n", true);
+        EXPECT_EQ(code, 0) << c.typed;
+        ASSERT_EQ(lines.size(), 6u) << c.typed;
+        EXPECT_EQ(lines[2], R"({"ev":"close","window":133,"result":1})");
+        const std::string& dump = lines[3];
+        EXPECT_NE(dump.find("\"menubar\":" + std::to_string(c.menubar)), std::string::npos) << c.typed << ": " << dump;
+        const bool full = c.menubar == 129;
+        for (const char* button : {R"({"id":1013,)", R"({"id":1005,)"}) {
+            const auto at = dump.find(button);
+            ASSERT_NE(at, std::string::npos);
+            EXPECT_EQ(dump.find(full ? R"("visible":true)" : R"("visible":false)", at) < dump.find("}", at), true)
+                << c.typed << ": " << button;
+        }
+        EXPECT_EQ(SettingsDump(), settings) << "the check writes nothing";
+    }
+}
+
+TEST_F(GateScriptTest, TheKeypadTypesIntoTheFocusedEntryOnly) {
+    const auto [lines, code] = Script(R"(# first start: both entries
+tap 1009
+tap 1026
+tap 1026
+tap 1026
+tap 1010
+focus 1003
+tap 1011
+tap 1025
+tap 1026
+tap 1025
+dump
+)",
+                                      true);
+    EXPECT_EQ(code, 0);
+    ASSERT_GE(lines.size(), 3u);
+    const std::string& dump = lines[2];
+    EXPECT_NE(dump.find(R"({"id":1014,"kind":"edit","text":"2")"), std::string::npos) << "\"<-\" on an empty entry leaves it empty: " << dump;
+    EXPECT_NE(dump.find(R"({"id":1003,"kind":"edit","text":"30")"), std::string::npos) << dump;
 }
 
 } // namespace
