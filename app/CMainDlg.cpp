@@ -1,11 +1,51 @@
 #include "app/CMainDlg.h"
 
+#include "app/CAboutDlg.h"
 #include "app/CPasswordDlg.h"
+#include "platform/shell.h"
+#include "res/Resources.h"
+#include "signal/Signals.h"
 #include "store/CRegistryStore.h"
 #include "store/NumberLists.h"
 #include "store/RegistryKeys.h"
 
-CMainDlg::CMainDlg() : CDialog(102), m_hIcon(LoadIcon(128)) {}
+namespace {
+
+constexpr int kListColumns[] = {70, 135, 35};
+constexpr std::uint32_t kListExtendedStyle = 0x30000020; // full-row select, no side scroll, gradient
+
+constexpr const char16_t* kBackupPasswordNotice =
+    u"说明：使用备用密码进入本程序，将无法看到进入红名单的按钮，在被自己亲密的人看到此软件情况下，可以用备用密码进入程序，"
+    u"使其不知道本软件有加密隐私短信的功能！";
+
+} // namespace
+
+CMainDlg::CMainDlg() : CDialog(102), m_listTitle(u"短信黑名单"), m_hIcon(LoadIcon(128)), m_watcher([this] { LoadList(); }) {}
+
+void CMainDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, 1001, m_numberList);
+    DDX_Text(pDX, 1003, m_numberText);
+    DDX_Text(pDX, 1000, m_listTitle);
+    DDX_Text(pDX, 1008, m_nameText);
+}
+
+const CMessageMap& CMainDlg::GetMessageMap() const {
+    static const CMessageMap map{{
+        OnClicked(1004, &CMainDlg::OnAdd),
+        OnCommand(32771, &CMainDlg::OnDelete),
+        OnNotify(CNotice::ItemChanged, 1001, &CMainDlg::OnItemChanged),
+        OnNotify(CNotice::Click, 1001, &CMainDlg::OnListClick),
+        OnCommand(32774, &CMainDlg::OnAbout),
+        OnCommand(32779, &CMainDlg::OnSystemSms),
+        OnClicked(1013, &CMainDlg::OnSwitchList),
+        OnClicked(1014, &CMainDlg::OnChangePassword),
+        OnClicked(1005, &CMainDlg::OnFirewall),
+        OnCommand(32787, &CMainDlg::OnBackupPassword),
+        OnCommand(32804, &CMainDlg::OnExit),
+    }};
+    return map;
+}
 
 bool CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -18,13 +58,41 @@ bool CMainDlg::OnInitDialog() {
         EndDialog(IDCANCEL);
         return false;
     }
+
+    m_numberList.m_menuMode = 2;
     if (m_outcome == CPasswordDlg::kBackupPassword) {
         // The reduced program: nothing of the red list, and the menu bar without it.
+        m_numberList.m_menuMode = 3;
         GetDlgItem(1013)->ShowWindow(SW_HIDE);
         GetDlgItem(1005)->ShowWindow(SW_HIDE);
         m_reducedMenuBar = std::make_unique<platform::gui::CMenuBar>(*this, 138);
         m_menuBar->Show(false);
     }
+    if (m_outcome == CPasswordDlg::kDirectView)
+        EndDialog(IDCANCEL); // the private view was all; the window goes once it is set up
+
+    m_redView = 0;
+    GetDlgItem(1003)->MoveWindow(60, 28, 100, 18);
+    GetDlgItem(1008)->MoveWindow(60, 48, 100, 18);
+    m_numberList.SetExtendedStyle(kListExtendedStyle);
+    for (int column = 0; column < 3; ++column)
+        m_numberList.InsertColumn(column, u"", LVCFMT_LEFT, kListColumns[column]);
+    m_listKey = keys::kBlackList;
+    LoadList();
+
+    CString stop;
+    if (CRegistryStore::ReadString(keys::kSettings, u"stop", stop) == 0) {
+        m_firewallOff = 1;
+        SetDlgItemText(1005, u"开");
+        SetWindowText(u"Brenwick关闭");
+    } else {
+        m_firewallOff = 0;
+        SetDlgItemText(1005, u"关");
+        SetWindowText(u"Brenwick开启");
+    }
+    if (m_outcome != CPasswordDlg::kBackupPassword)
+        OnSwitchList();
+    m_watcher.Start();
     return true;
 }
 
@@ -42,4 +110,145 @@ bool CMainDlg::PassGate() {
         m_outcome = gate.m_outcome;
     }
     return true;
+}
+
+void CMainDlg::LoadList() {
+    m_numberList.DeleteAllItems();
+    m_selected = -1;
+    int row = 0;
+    for (const CListRow& entry : LoadListRows(m_listKey, m_redView != 0)) {
+        m_numberList.InsertItem(row, entry.column[0]);
+        m_numberList.SetItemText(row, 1, entry.column[1]);
+        m_numberList.SetItemText(row, 2, entry.column[2]);
+        ++row;
+    }
+}
+
+void CMainDlg::OnAdd() {
+    UpdateData(true);
+    if (m_numberText.IsEmpty()) {
+        MessageBox(u"请输入要添加的手机号码！", kCaption, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    const CString question = m_redView ? CString::Formatted(u"是否要添加<%s> %s到短信红名单？", m_nameText, m_numberText)
+                                       : CString::Formatted(u"是否要添加%s到短信黑名单？", m_numberText);
+    if (MessageBox(question, kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (AddListEntry(m_listKey, m_numberText, m_nameText) != 0) {
+        MessageBox(u"添加失败！", kCaption, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    LoadList();
+    m_numberText.Empty();
+    m_nameText.Empty();
+    UpdateData(false);
+}
+
+void CMainDlg::OnDelete() {
+    if (m_selected == -1) {
+        MessageBox(u"请选择要删除的号码！", kCaption, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    const CString number = m_numberList.GetItemText(m_selected, 1);
+    const CString shown = m_numberList.GetItemText(m_selected, 0);
+    if (MessageBox(CString::Formatted(u"是否要删除<%s>%s？", shown, number), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (DeleteListEntry(m_listKey, number) != 0) {
+        MessageBox(u"删除失败！", kCaption, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (m_redView &&
+        MessageBox(u"是否要将该号码的加密短信也删除？", kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
+        DeleteReceivedMessages(number); // the sent copies stay
+    LoadList();
+}
+
+void CMainDlg::OnItemChanged(int item) { m_selected = item; }
+
+void CMainDlg::OnListClick(int item) { m_selected = item; }
+
+void CMainDlg::OnAbout() {
+    CAboutDlg about;
+    about.DoModal();
+}
+
+void CMainDlg::OnSystemSms() { platform::StartProgram(u"\\Windows\\tmail.exe", u""); }
+
+void CMainDlg::OnSwitchList() {
+    // What the owner typed stays where it is: only the number entry is cleared.
+    UpdateData(true);
+    const CRect rect = m_numberList.GetWindowRect();
+    if (m_redView == 0) {
+        m_numberList.MoveWindow(rect.left, 70, rect.Width(), rect.Height() - 20);
+        m_numberList.ShowWindow(SW_SHOW);
+        SetDlgItemText(1013, u"进入短信黑名单");
+        GetDlgItem(1014)->ShowWindow(SW_SHOW);
+        m_listTitle = u"短信红名单";
+        m_redView = 1;
+        m_listKey = keys::kRedList;
+    } else {
+        m_numberList.MoveWindow(rect.left, 50, rect.Width(), rect.Height() + 20);
+        SetDlgItemText(1013, u"进入短信红名单");
+        GetDlgItem(1014)->ShowWindow(SW_HIDE);
+        m_listTitle = u"短信黑名单";
+        m_redView = 0;
+        m_listKey = keys::kBlackList;
+    }
+    m_numberText.Empty();
+    LoadList();
+    UpdateData(false);
+}
+
+void CMainDlg::OnChangePassword() {
+    CPasswordDlg dlg;
+    dlg.m_mode = CPasswordDlg::kSet;
+    if (dlg.DoModal() == IDOK)
+        CRegistryStore::WriteString(keys::kSettings, u"PWD", dlg.m_firstEntry);
+}
+
+void CMainDlg::OnBackupPassword() {
+    CPasswordDlg dlg;
+    dlg.m_mode = CPasswordDlg::kSet;
+    if (dlg.DoModal() != IDOK)
+        return;
+    CRegistryStore::WriteString(keys::kSettings, u"PWDBK", dlg.m_firstEntry);
+    MessageBox(kBackupPasswordNotice, u"Brenwick", MB_OK | MB_ICONINFORMATION);
+}
+
+void CMainDlg::OnFirewall() {
+    if (m_firewallOff == 0) {
+        if (MessageBox(u"是否确定要关闭防火墙？", kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        if (CRegistryStore::WriteString(keys::kSettings, u"stop", u"stop") != 0) {
+            MessageBox(u"操作失败！", kCaption, MB_OK | MB_ICONSTOP);
+            return;
+        }
+        SetDlgItemText(1005, u"开");
+        m_firewallOff = 1;
+        SetWindowText(u"Brenwick关闭");
+    } else {
+        if (MessageBox(u"是否确定要开启防火墻？", kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        if (CRegistryStore::DeleteValue(keys::kSettings, u"stop") != 0) {
+            MessageBox(u"操作失败！", kCaption, MB_OK | MB_ICONSTOP);
+            return;
+        }
+        SetDlgItemText(1005, u"关");
+        m_firewallOff = 0;
+        SetWindowText(u"Brenwick开启");
+    }
+}
+
+void CMainDlg::OnExit() { OnOK(); }
+
+// The stop signal, then the window closes; the program ends with it.
+void CMainDlg::OnOK() {
+    SignalStop();
+    CDialog::OnOK();
+}
+
+// The watcher ends before the window goes, however it closes.
+void CMainDlg::OnDestroy() {
+    m_watcher.Stop();
+    CDialog::OnDestroy();
 }

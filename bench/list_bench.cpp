@@ -3,18 +3,9 @@
 //    20 records, all read (so that the unread test reads every record).
 //  ListKey/10000 against ListKey/1000 x 10: listing one key of 10,000 values against ten
 //    listings of a key of 1,000 values; the ratio printed last is 1 for a linear cost.
-#include "platform/device.h"
-#include "platform/events.h"
-#include "platform/registry.h"
-#include "store/CRegistryStore.h"
-#include "store/MessageStore.h"
-#include "store/NumberLists.h"
-#include "store/RegistryKeys.h"
+#include "bench_device.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <map>
@@ -23,54 +14,16 @@
 
 namespace {
 
-class BenchDevice {
-public:
-    BenchDevice() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brenwick-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        m_dir = pattern;
-        std::string error;
-        m_device = platform::Device::Open(m_dir / "device", error);
-        if (!m_device) {
-            std::fprintf(stderr, "bench: %s\n", error.c_str());
-            std::abort();
-        }
-        platform::UseDevice(m_device.get());
-        Fill();
-    }
-    ~BenchDevice() {
-        platform::UseDevice(nullptr);
-        m_device.reset();
-        platform::EventTable::Remove(m_dir / "device");
-        std::filesystem::remove_all(m_dir);
-    }
-
-private:
-    void Fill() {
-        auto& registry = m_device->GetRegistry();
+bench::BenchDevice& Device() {
+    static bench::BenchDevice device([](platform::Registry& registry) {
+        bench::FillRedList(registry);
         registry.Atomically([] {
-            for (int n = 0; n < 1000; ++n) {
-                const CString number = CString::Formatted(u"1380000%d", 1000 + n);
-                CRegistryStore::WriteString(keys::kRedList, number, CString::Formatted(u"*联系人%d", n));
-                const CString inbox = RecordKeyPath(Branch::Inbox, Plus86Form(number));
-                for (int r = 0; r < 20; ++r)
-                    CRegistryStore::WriteString(inbox, CString::Formatted(u"2005-3-7-9:%d:%d", r / 60, r % 60),
-                                                u"一条已经读过的短信");
-            }
             for (const int size : {1000, 10000})
                 for (int v = 0; v < size; ++v)
                     CRegistryStore::WriteString(CString::Formatted(u"Software\\Bench\\%d", size),
                                                 CString::Formatted(u"value%d", v), u"data");
         });
-    }
-
-    std::filesystem::path m_dir;
-    std::unique_ptr<platform::Device> m_device;
-};
-
-BenchDevice& Device() {
-    static BenchDevice device;
+    });
     return device;
 }
 

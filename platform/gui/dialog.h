@@ -115,6 +115,8 @@ public:
 void DDX_Text(CDataExchange* pDX, int id, CString& value);
 void DDX_Check(CDataExchange* pDX, int id, int& value);
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int maxChars);
+// Binds a program object (a list control) to control id, the first time the data moves.
+template <class Control> void DDX_Control(CDataExchange* pDX, int id, Control& control);
 
 // Who watches the dialogs (the script driver and its transcript): told when a dialog starts,
 // before its initialisation, and when it has ended, with its result.
@@ -220,3 +222,8 @@ private:
 // the navigation bar. The input-panel button and the start icon have nothing to hide on a
 // desktop. False when window is no open dialog.
 bool SHFullScreen(CWnd* window, unsigned state);
+
+template <class Control> void DDX_Control(CDataExchange* pDX, int id, Control& control) {
+    if (!control.GetSafeHwnd())
+        control.SubclassDlgItem(id, *pDX->m_pDlgWnd);
+}

@@ -8,6 +8,7 @@
 #include "platform/gui/message_box_widget.h"
 #include "platform/gui/phone_screen.h"
 #include "platform/gui/popup_menu_widget.h"
+#include "platform/gui/ui_thread.h"
 #include "platform/gui/window.h"
 #include "platform/shell.h"
 
@@ -158,6 +159,10 @@ struct ScriptDriver::Impl {
         }
         if (Clock::now() < waitUntil)
             return;
+        if (WorkPending()) { // a reload on its way from a watcher, say
+            idleTicks = 0;
+            return;
+        }
         if (idleTicks++ < 1) // let the program run what the last action set off
             return;
         if (next == actions.size()) {

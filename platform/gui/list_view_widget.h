@@ -26,7 +26,7 @@ public:
 
     std::vector<Column> columns;
     std::vector<Row> rows;
-    std::uint32_t style = 0, extendedStyle = 0;
+    std::uint32_t style = 0, extendedStyle = 0; // LVS_ and LVS_EX_ bits
     CListCtrl* owner = nullptr; // the program's object bound to it, if any
 
     int RowHeight() const;
@@ -35,6 +35,8 @@ public:
     int RowAt(QPoint at) const;
     // How long a finger stays down for a tap-and-hold.
     static constexpr int kHoldMilliseconds = 500;
+    // The list styles that a template's control styles stand for.
+    static std::uint32_t StyleOf(std::uint32_t templateStyle);
 
     // What a tap on a row does: it becomes the focused and only selected row, the dialog
     // hears of each changed row, then of the tap itself.
@@ -56,6 +58,7 @@ private:
     int m_id;
     QTimer m_hold;       // runs while the finger is down
     int m_pressed = -1;  // the row under it
+    QPoint m_pressedAt;  // where it went down
     bool m_held = false; // the gesture was told: the release is no tap
 };
 

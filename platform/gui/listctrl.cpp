@@ -2,21 +2,77 @@
 
 #include "platform/gui/list_view_widget.h"
 #include "platform/gui/menu.h"
+#include "platform/gui/phone_screen.h"
 #include "platform/gui/window.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace platform::gui {
+namespace {
+
+// The widget that has the input focus, as of the last completed change: while a widget
+// hears that it gained the focus, this is still the one that had it.
+QPointer<QWidget> g_focus;
+
+void TrackFocus() {
+    static const bool tracking = [] {
+        g_focus = QApplication::focusWidget();
+        QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) { g_focus = now; });
+        return true;
+    }();
+    (void)tracking;
+}
+
+// Tells the list's object of a focus change, with the other window of it as a window of
+// the program's for the time of the call.
+void TellFocus(CListCtrl* owner, QWidget* other, void (CListCtrl::*told)(CWnd*)) {
+    if (!owner)
+        return;
+    detail::Window window{other};
+    CWnd wnd;
+    wnd.Attach(&window, 0);
+    (owner->*told)(other ? &wnd : nullptr);
+}
+
+} // namespace
+
+std::uint32_t ListViewWidget::StyleOf(std::uint32_t templateStyle) {
+    std::uint32_t style = 0;
+    if (templateStyle & kReport)
+        style |= LVS_REPORT;
+    if (templateStyle & kSingleSel)
+        style |= LVS_SINGLESEL;
+    if (templateStyle & kShowSelAlways)
+        style |= LVS_SHOWSELALWAYS;
+    if (templateStyle & kNoHeader)
+        style |= LVS_NOCOLUMNHEADER;
+    return style;
+}
 
 ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id) : QWidget(parent), m_dialog(dialog), m_id(id) {
+    TrackFocus();
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
+    if (const DialogTemplate* t = dialog.GetTemplate())
+        for (const auto& c : t->controls)
+            if (c.id == id && c.kind == ControlKind::ListView)
+                style = StyleOf(c.style);
     m_hold.setSingleShot(true);
     m_hold.setInterval(kHoldMilliseconds);
     connect(&m_hold, &QTimer::timeout, this, [this] {
         m_held = true;
-        detail::RunHoldGesture([this] { m_dialog.Dispatch(CNotice::Hold, m_id, m_pressed); });
+        detail::RunHoldGesture([this] {
+            // The gesture goes to the list's object first, at the point of the screen.
+            if (owner) {
+                PhoneScreen* screen = PhoneScreen::Instance();
+                const QPoint at = screen && screen->isAncestorOf(this) ? mapTo(screen, m_pressedAt) : m_pressedAt;
+                if (owner->OnHold({at.x(), at.y()}))
+                    return;
+            }
+            m_dialog.Dispatch(CNotice::Hold, m_id, m_pressed);
+        });
     });
 }
 
@@ -63,7 +119,8 @@ void ListViewWidget::Tap(int row, bool twice) {
 
 void ListViewWidget::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    m_pressed = RowAt(event->position().toPoint());
+    m_pressedAt = event->position().toPoint();
+    m_pressed = RowAt(m_pressedAt);
     m_held = false;
     Select(m_pressed);
     m_hold.start();
@@ -79,18 +136,17 @@ void ListViewWidget::mouseReleaseEvent(QMouseEvent*) {
 
 void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event) { Tap(RowAt(event->position().toPoint()), true); }
 
+// The dialog hears of the change from its controls' focus watcher; the list's object
+// hears of it here, once the list has taken it in.
 void ListViewWidget::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    if (owner)
-        owner->OnSetFocus();
-    m_dialog.Dispatch(CNotice::SetFocus, m_id);
+    TellFocus(owner, g_focus.data() == this ? nullptr : g_focus.data(), &CListCtrl::OnSetFocus);
 }
 
+// While the focus leaves, the application's focus widget is already the one it goes to.
 void ListViewWidget::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    if (owner)
-        owner->OnKillFocus();
-    m_dialog.Dispatch(CNotice::KillFocus, m_id);
+    TellFocus(owner, QApplication::focusWidget(), &CListCtrl::OnKillFocus);
 }
 
 void ListViewWidget::paintEvent(QPaintEvent*) {
@@ -148,6 +204,7 @@ bool CListCtrl::SubclassDlgItem(int id, CDialog& dialog) {
     list->owner = this;
     m_dialog = &dialog;
     dialog.BindControl(*this);
+    PreSubclassWindow();
     return true;
 }
 
@@ -271,9 +328,26 @@ void CListCtrl::Invalidate() {
         list->update();
 }
 
+void CListCtrl::InvalidateRect(const CRect& rect, bool) {
+    if (ListViewWidget* list = ListOf(*this))
+        list->update(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
 void CListCtrl::UpdateWindow() {
     if (ListViewWidget* list = ListOf(*this))
         list->repaint();
 }
 
+bool CListCtrl::IsChild(const CWnd* window) const {
+    const ListViewWidget* list = ListOf(*this);
+    const auto* other = window ? window->GetSafeHwnd() : nullptr;
+    return list && other && other->widget && list->isAncestorOf(other->widget.data()) && other->widget != list;
+}
+
 void CListCtrl::DrawItem(CDC&, int, const CRect&) {}
+
+void CListCtrl::OnSetFocus(CWnd*) {}
+
+void CListCtrl::OnKillFocus(CWnd*) {}
+
+bool CListCtrl::OnHold(CPoint) { return false; }

@@ -139,6 +139,14 @@ int TrackPopupMenu(int menuId, int x, int y, MenuAnchor anchor) {
     return 0;
 }
 
+int TrackSubMenu(int menuId, int position, int x, int y, MenuAnchor anchor) {
+    const MenuTemplate* menu = FindMenu(menuId);
+    if (!menu || position < 0 || static_cast<std::size_t>(position) >= menu->items.size())
+        return 0;
+    const MenuItem& item = menu->items[static_cast<std::size_t>(position)];
+    return item.popup.empty() ? 0 : Track(item.popup, menuId, x, y, anchor);
+}
+
 void SetHoldObserver(std::function<void(std::optional<int>)> observer) { g_holdObserver = std::move(observer); }
 
 void detail::RunHoldGesture(const std::function<void()>& gesture) {

@@ -52,6 +52,9 @@ int TrackPopupMenu(const std::vector<MenuItem>& items, int x, int y,
                    MenuAnchor anchor = MenuAnchor::TopLeft);
 // The same with the first pop-up of menu resource menuId (0 at once when it has none).
 int TrackPopupMenu(int menuId, int x, int y, MenuAnchor anchor = MenuAnchor::TopLeft);
+// The same with the pop-up of menu resource menuId's top-level item at position (from 0);
+// 0 at once when there is no such menu, or that item opens no pop-up.
+int TrackSubMenu(int menuId, int position, int x, int y, MenuAnchor anchor = MenuAnchor::TopLeft);
 
 // The menu bar that dialog shows, or null.
 CMenuBar* SHFindMenuBar(CDialog& dialog);

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -12,6 +13,7 @@
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace platform::gui {
 namespace {
@@ -79,6 +81,11 @@ public:
         return done->ran;
     }
 
+    bool Queued() {
+        std::lock_guard lock(m_mutex);
+        return !m_work.empty();
+    }
+
     bool OnUiThread() {
         std::lock_guard lock(m_mutex);
         return m_open && std::this_thread::get_id() == m_uiThread;
@@ -116,7 +123,27 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
+std::mutex g_checksMutex;
+std::vector<std::pair<const void*, std::function<bool()>>> g_checks;
+
 } // namespace
+
+void AddPendingCheck(const void* owner, std::function<bool()> pending) {
+    std::lock_guard lock(g_checksMutex);
+    g_checks.emplace_back(owner, std::move(pending));
+}
+
+void RemovePendingCheck(const void* owner) {
+    std::lock_guard lock(g_checksMutex);
+    std::erase_if(g_checks, [owner](const auto& check) { return check.first == owner; });
+}
+
+bool WorkPending() {
+    if (UiQueue::Get().Queued())
+        return true;
+    std::lock_guard lock(g_checksMutex);
+    return std::any_of(g_checks.begin(), g_checks.end(), [](const auto& check) { return check.second(); });
+}
 
 void StartUiQueue() { UiQueue::Get().Start(); }
 void StopUiQueue() { UiQueue::Get().Stop(); }

@@ -15,6 +15,14 @@ void PostToUiThread(std::function<void()> work);
 bool RunOnUiThread(std::function<void()> work);
 bool IsUiThread();
 
+// Work another thread is about to hand over, such as a watcher woken by a signal that has not
+// posted its reload yet: pending says so. The script driver waits for it, and for queued
+// work, as for the user interface's own events. owner names the check for its removal.
+void AddPendingCheck(const void* owner, std::function<bool()> pending);
+void RemovePendingCheck(const void* owner);
+// Whether queued work waits, or a check says that some is coming.
+bool WorkPending();
+
 // Pauses the calling thread, for the time the program's clock is scaled to.
 void PauseThread(int milliseconds);
 

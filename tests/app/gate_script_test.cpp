@@ -1,56 +1,12 @@
 // The password gate used as a person would, through brenwick --script, with brenwick-phone
 // on the same device.
-#include "child_process.h"
-#include "platform/events.h"
+#include "app_script.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class GateScriptTest : public ::testing::Test {
-protected:
-    GateScriptTest() {
-        std::string pattern = (fs::temp_directory_path() / "brenwick-gate-XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
-    }
-    ~GateScriptTest() override {
-        platform::EventTable::Remove(Device());
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
-    std::string Device() const { return (m_dir / "device").string(); }
-
-    void Phone(std::vector<std::string> args) {
-        args.insert(args.begin(), {BRENWICK_PHONE, "--device", Device()});
-        ASSERT_EQ(testing_support::Run(args).exitCode, 0);
-    }
-    std::string SettingsDump() {
-        return testing_support::Run({BRENWICK_PHONE, "--device", Device(), "reg", "dump", "HKLM\\Software\\Microsoft\\Brenwick"})
-            .out;
-    }
-
-    // Runs the script; the transcript's records (without the dumps unless asked), and the
-    // exit code.
-    std::pair<std::vector<std::string>, int> Script(const std::string& text, bool dumps = false) {
-        const fs::path script = m_dir / "run.script", transcript = m_dir / "run.jsonl";
-        std::ofstream(script) << text;
-        const auto run = testing_support::Run(
-            {BRENWICK_APP, "--device", Device(), "--script", script.string(), "--transcript", transcript.string()});
-        std::vector<std::string> lines;
-        std::ifstream in(transcript);
-        for (std::string line; std::getline(in, line);)
-            if (dumps || !line.starts_with(R"({"ev":"dump")"))
-                lines.push_back(line);
-        return {lines, run.exitCode};
-    }
-
-    fs::path m_dir;
-};
+using GateScriptTest = testing_support::AppScriptTest;
 
 const std::string kEmptyBox = R"({"ev":"msgbox","text":"密码不能为空！","caption":"短信防火墙","icon":"stop","buttons":"ok"})";
 const std::string kMismatchBox =

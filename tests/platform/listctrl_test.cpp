@@ -1,11 +1,14 @@
 #include "platform/gui/dialog.h"
 #include "platform/gui/listctrl.h"
 #include "platform/gui/menu.h"
+#include "platform/gui/phone_screen.h"
 #include "platform/gui/resources.h"
+#include "platform/gui/window.h"
 
 #include "drive.h"
 #include "gui_main.h"
 
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,15 +17,46 @@ using namespace platform::gui;
 
 constexpr int kPage = 9301;
 
-// A list that draws its own rows, and counts them.
+// A list that draws its own rows, and counts them; it notes what else it hears of, and
+// takes the tap-and-hold when told to.
 class CDrawnList : public CListCtrl {
 public:
     std::vector<int> drawn;
+    std::uint32_t attachedStyle = 0xFFFFFFFF;
+    CDialog* attachedTo = nullptr;
+    std::vector<std::string> focus; // "set"/"kill", with the other window: none, other or child
+    bool takeHold = false;
+    std::vector<CPoint> held;
+    CRect heldRow; // the row under the finger, in screen pixels
+
     void DrawItem(CDC& dc, int item, const CRect& bounds) override {
         drawn.push_back(item);
         dc.FillSolidRect(bounds, item % 2 ? RGB(0xEE, 0xEE, 0xEE) : RGB(0xFF, 0xFF, 0xFF));
         dc.DrawText(GetItemText(item, 1), bounds, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
+    void OnSetFocus(CWnd* other) override { focus.push_back("set " + Which(other)); }
+    void OnKillFocus(CWnd* other) override { focus.push_back("kill " + Which(other)); }
+    bool OnHold(CPoint at) override {
+        if (!takeHold)
+            return false;
+        held.push_back(at);
+        for (int item = 0; item < GetItemCount(); ++item)
+            if (GetItemState(item, LVIS_FOCUSED) && GetItemRect(item, heldRow, LVIR_BOUNDS)) {
+                const CRect list = GetWindowRect();
+                heldRow = {heldRow.left + list.left, heldRow.top + list.top + PhoneScreen::kNavBarHeight,
+                           heldRow.right + list.left, heldRow.bottom + list.top + PhoneScreen::kNavBarHeight};
+            }
+        return true;
+    }
+
+protected:
+    void PreSubclassWindow() override {
+        attachedStyle = GetStyle();
+        attachedTo = GetParent();
+    }
+
+private:
+    std::string Which(CWnd* other) const { return !other ? "none" : IsChild(other) ? "child" : "other"; }
 };
 
 class CListDlg : public CDialog {
@@ -30,6 +64,8 @@ public:
     CListDlg() : CDialog(kPage) {}
     CDrawnList m_list;
     std::vector<std::string> notices;
+    std::vector<std::string> focusNotices; // the list's focus changes as the dialog hears of them
+    std::function<void(CListDlg&, int row)> onClick;
 
 protected:
     bool OnInitDialog() override {
@@ -52,12 +88,18 @@ protected:
             OnNotify(CNotice::DblClick, 1001, &CListDlg::OnDblClick),
             OnNotify(CNotice::ItemChanged, 1001, &CListDlg::OnItemChanged),
             OnNotify(CNotice::Hold, 1001, &CListDlg::OnHold),
+            {CNotice::SetFocus, 1001, [](CDialog& d, int) { static_cast<CListDlg&>(d).focusNotices.push_back("set"); }},
+            {CNotice::KillFocus, 1001, [](CDialog& d, int) { static_cast<CListDlg&>(d).focusNotices.push_back("kill"); }},
         }};
         return map;
     }
 
 private:
-    void OnClick(int row) { notices.push_back("click " + std::to_string(row)); }
+    void OnClick(int row) {
+        notices.push_back("click " + std::to_string(row));
+        if (onClick)
+            onClick(*this, row);
+    }
     void OnDblClick(int row) { notices.push_back("dblclick " + std::to_string(row)); }
     void OnItemChanged(int row) { notices.push_back("changed " + std::to_string(row)); }
     // Row 0 opens the pop-up of a menu resource, row 1 none, the others one made by hand.
@@ -71,10 +113,21 @@ private:
     }
 };
 
+void RegisterPage(std::uint32_t listStyle) {
+    RegisterDialog({kPage,
+                    u"List",
+                    DialogKind::Page,
+                    160,
+                    170,
+                    {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, listStyle},
+                     {1003, ControlKind::Edit, u"", 0, 110, 80, 12, kBorder}},
+                    true});
+}
+
 class ListCtrlTest : public ::testing::Test {
 protected:
     ListCtrlTest() {
-        RegisterDialog({kPage, u"List", DialogKind::Page, 160, 170, {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, 0}}, true});
+        RegisterPage(0);
         RegisterMenu({9339, {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {32774, u"关于", {}}}}}});
     }
 };
@@ -114,6 +167,61 @@ TEST_F(ListCtrlTest, TheTranscriptTellsWhichMenuAHoldOpened) {
                                                 R"({"ev":"popup","menu":0})"}));
     EXPECT_NE(std::find(dlg.notices.begin(), dlg.notices.end(), "command 32771"), dlg.notices.end())
         << "the menu resource's pop-up gives its commands";
+}
+
+TEST_F(ListCtrlTest, AListStartsWithItsTemplatesStylesAndItsObjectHearsOfTheAttach) {
+    const struct {
+        std::uint32_t templateStyle, listStyle;
+    } cases[] = {
+        {0, 0},
+        {kReport, LVS_REPORT},
+        {kReport | kSingleSel | kShowSelAlways | kNoHeader,
+         LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER},
+        {kNoHeader | kBorder | kVScroll, LVS_NOCOLUMNHEADER},
+    };
+    for (const auto& c : cases) {
+        RegisterPage(c.templateStyle);
+        CListDlg dlg;
+        testing_support::DriveDialog(dlg, "ok\n");
+        EXPECT_EQ(dlg.m_list.attachedStyle, c.listStyle) << "template style " << c.templateStyle;
+        EXPECT_EQ(dlg.m_list.attachedTo, &dlg);
+    }
+}
+
+TEST_F(ListCtrlTest, AHoldTheListsObjectTakesNeverReachesTheDialog) {
+    CListDlg dlg;
+    dlg.m_list.takeHold = true;
+    const auto result = testing_support::DriveDialog(dlg, "hold 1001 2\nok\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 2"})) << "the row is selected, nothing more";
+    ASSERT_EQ(dlg.m_list.held.size(), 1u);
+    const CPoint at = dlg.m_list.held[0];
+    const CRect& row = dlg.m_list.heldRow;
+    EXPECT_TRUE(at.x > row.left && at.x < row.right && at.y > row.top && at.y < row.bottom)
+        << "the finger in screen pixels: " << at.x << "," << at.y;
+    EXPECT_NE(std::find(result.lines.begin(), result.lines.end(), R"({"ev":"popup","menu":null})"), result.lines.end());
+}
+
+// The list's object hears which window the focus came from or goes to, and whether that
+// is a window inside the list; the dialog hears of each change once.
+TEST_F(ListCtrlTest, FocusChangesTellTheOtherWindow) {
+    CListDlg dlg;
+    QLineEdit* inside = nullptr;
+    dlg.onClick = [&inside](CListDlg& d, int row) {
+        if (row != 2)
+            return;
+        inside = new QLineEdit(d.m_list.GetSafeHwnd()->widget);
+        inside->setGeometry(0, 120, 60, 20);
+        inside->show();
+        inside->setFocus(Qt::OtherFocusReason);
+    };
+    const auto result = testing_support::DriveDialog(dlg, "focus 1003\nrow 1001 0\nrow 1001 2\nok\n");
+    EXPECT_EQ(result.exitCode, 0);
+    ASSERT_GE(dlg.m_list.focus.size(), 4u);
+    EXPECT_TRUE(dlg.m_list.focus[0].starts_with("set ")) << "the dialog's first control takes the focus";
+    EXPECT_EQ(std::vector<std::string>(dlg.m_list.focus.begin() + 1, dlg.m_list.focus.begin() + 4),
+              (std::vector<std::string>{"kill other", "set other", "kill child"}));
+    EXPECT_EQ(dlg.focusNotices, (std::vector<std::string>{"set", "kill", "set", "kill"}));
 }
 
 } // namespace

@@ -1,0 +1,103 @@
+// How long the main window takes to show an update: from the filter service's signal to the
+// repainted list, with the red list of 1,000 numbers on view, each with an inbox record key
+// of 20 read records. The main window runs for real on the offscreen screen, with its
+// watcher; the signal is set as another process would set it.
+//  UpdateToRepaint: the update event set, until the list has painted its new rows.
+//  LoadRows: the store's part alone, the rows of the same list, for comparison.
+#include "bench_device.h"
+
+#include "app/CMainDlg.h"
+#include "platform/gui/driver.h"
+#include "platform/gui/gui_app.h"
+#include "platform/gui/window.h"
+#include "res/Resources.h"
+#include "signal/Signals.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <iostream>
+
+namespace {
+
+// Counts the paints of the list widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+CMainDlg* g_window = nullptr;
+platform::NamedEvent* g_update = nullptr;
+
+void UpdateToRepaint(benchmark::State& state) {
+    QWidget* list = g_window->m_numberList.GetSafeHwnd()->widget;
+    PaintCounter counter;
+    list->installEventFilter(&counter);
+    for (auto _ : state) {
+        QCoreApplication::processEvents(); // nothing left over from the last round
+        const int before = counter.paints;
+        g_update->Set();
+        QEventLoop wait;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+            if (counter.paints > before)
+                wait.quit();
+        });
+        poll.start(0);
+        wait.exec();
+    }
+    list->removeEventFilter(&counter);
+    if (g_window->m_numberList.GetItemCount() != 1000)
+        state.SkipWithError("the list does not show the 1,000 numbers");
+}
+BENCHMARK(UpdateToRepaint)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+void LoadRows(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadListRows(keys::kRedList, true));
+}
+BENCHMARK(LoadRows)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    bench::BenchDevice device([](platform::Registry& registry) {
+        bench::FillRedList(registry);
+        registry.Atomically([] { CRegistryStore::WriteString(keys::kSettings, u"PWD", u"1234"); });
+    });
+    platform::gui::GuiApplication gui(argc, argv, {.scale = 1, .headless = true});
+    RegisterResources();
+    auto update = platform::NamedEvent::CreateOrOpen(platform::ThisDevice().Events(), kUpdateEventName);
+    g_update = &update;
+
+    // The password as the owner types it, then the measurements inside the open window.
+    platform::gui::ScriptError error;
+    auto actions = platform::gui::ParseScript("type 1014 \"1234\"\ntap 1\n", error);
+    platform::gui::Transcript transcript(nullptr);
+    platform::gui::ScriptDriver driver(*actions, transcript, false);
+    CMainDlg window;
+    g_window = &window;
+    QTimer start;
+    QObject::connect(&start, &QTimer::timeout, &start, [&] {
+        if (!driver.Finished() || !window.IsOpen())
+            return;
+        start.stop();
+        benchmark::RunSpecifiedBenchmarks();
+        window.EndDialog(IDOK);
+    });
+    driver.Start();
+    start.start(20);
+    window.DoModal();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+// brenwick run by a script as a person would use it, on a device of its own, with
+// brenwick-phone as the rest of the phone.
+
+#include "child_process.h"
+#include "platform/events.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+class AppScriptTest : public ::testing::Test {
+protected:
+    AppScriptTest() {
+        std::string pattern = (fs::temp_directory_path() / "brenwick-app-XXXXXX").string();
+        m_dir = mkdtemp(pattern.data());
+    }
+    ~AppScriptTest() override {
+        platform::EventTable::Remove(Device());
+        std::error_code ignored;
+        fs::remove_all(m_dir, ignored);
+    }
+    std::string Device() const { return (m_dir / "device").string(); }
+
+    void Phone(std::vector<std::string> args) {
+        args.insert(args.begin(), {BRENWICK_PHONE, "--device", Device()});
+        ASSERT_EQ(testing_support::Run(args).exitCode, 0);
+    }
+    std::string RegDump(const std::string& path) {
+        return testing_support::Run({BRENWICK_PHONE, "--device", Device(), "reg", "dump", path}).out;
+    }
+    std::string SettingsDump() { return RegDump("HKLM\\Software\\Microsoft\\Brenwick"); }
+    // A brenwick-phone command line for a script's run action.
+    std::string PhoneCommand(const std::string& args) const {
+        return std::string(BRENWICK_PHONE) + " --device '" + Device() + "' " + args;
+    }
+
+    // Runs the script; the transcript's records (without the dumps unless asked), and the
+    // exit code.
+    std::pair<std::vector<std::string>, int> Script(const std::string& text, bool dumps = false) {
+        const fs::path script = m_dir / "run.script", transcript = m_dir / "run.jsonl";
+        std::ofstream(script) << text;
+        const auto run = testing_support::Run(
+            {BRENWICK_APP, "--device", Device(), "--script", script.string(), "--transcript", transcript.string()});
+        std::vector<std::string> lines;
+        std::ifstream in(transcript);
+        for (std::string line; std::getline(in, line);)
+            if (dumps || !line.starts_with(R"({"ev":"dump")"))
+                lines.push_back(line);
+        return {lines, run.exitCode};
+    }
+
+    fs::path m_dir;
+};
+
+// TEXT of a script action: in double quotes, with \" and \\ escaped.
+inline std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// The object of control id in a dump record: from its "id" to the brace that ends it.
+inline std::string ControlIn(const std::string& dump, int id) {
+    const auto at = dump.find("{\"id\":" + std::to_string(id) + ",");
+    return at == std::string::npos ? std::string() : dump.substr(at, dump.find('}', at) - at + 1);
+}
+
+} // namespace testing_support
