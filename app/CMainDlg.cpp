@@ -12,15 +12,19 @@
 namespace {
 
 constexpr int kListColumns[] = {70, 135, 35};
-constexpr std::uint32_t kListExtendedStyle = 0x30000020; // full-row select, no side scroll, gradient
+// Full-row select, no sideways scroll bar, gradient background.
+constexpr std::uint32_t kListExtendedStyle = 0x30000020;
 
 constexpr const char16_t* kBackupPasswordNotice =
-    u"说明：使用备用密码进入本程序，将无法看到进入红名单的按钮，在被自己亲密的人看到此软件情况下，可以用备用密码进入程序，"
+    u"说明：使用备用密码进入本程序，将无法看到进入红名单的按钮，"
+    u"在被自己亲密的人看到此软件情况下，可以用备用密码进入程序，"
     u"使其不知道本软件有加密隐私短信的功能！";
 
 } // namespace
 
-CMainDlg::CMainDlg() : CDialog(102), m_listTitle(u"短信黑名单"), m_hIcon(LoadIcon(128)), m_watcher([this] { LoadList(); }) {}
+CMainDlg::CMainDlg()
+    : CDialog(102), m_listTitle(u"短信黑名单"), m_hIcon(LoadIcon(128)),
+      m_watcher([this] { LoadList(); }) {}
 
 void CMainDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -99,8 +103,9 @@ bool CMainDlg::OnInitDialog() {
 bool CMainDlg::PassGate() {
     CString password;
     CPasswordDlg gate;
-    gate.m_mode = CRegistryStore::ReadString(keys::kSettings, u"PWD", password) == 0 ? CPasswordDlg::kCheck
-                                                                                     : CPasswordDlg::kSet;
+    gate.m_mode = CRegistryStore::ReadString(keys::kSettings, u"PWD", password) == 0
+                      ? CPasswordDlg::kCheck
+                      : CPasswordDlg::kSet;
     if (gate.DoModal() != IDOK)
         return false;
     if (gate.m_mode == CPasswordDlg::kSet) {
@@ -130,8 +135,9 @@ void CMainDlg::OnAdd() {
         MessageBox(u"请输入要添加的手机号码！", kCaption, MB_OK | MB_ICONSTOP);
         return;
     }
-    const CString question = m_redView ? CString::Formatted(u"是否要添加<%s> %s到短信红名单？", m_nameText, m_numberText)
-                                       : CString::Formatted(u"是否要添加%s到短信黑名单？", m_numberText);
+    const CString question =
+        m_redView ? CString::Formatted(u"是否要添加<%s> %s到短信红名单？", m_nameText, m_numberText)
+                  : CString::Formatted(u"是否要添加%s到短信黑名单？", m_numberText);
     if (MessageBox(question, kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     if (AddListEntry(m_listKey, m_numberText, m_nameText) != 0) {
@@ -151,28 +157,35 @@ void CMainDlg::OnDelete() {
     }
     const CString number = m_numberList.GetItemText(m_selected, 1);
     const CString shown = m_numberList.GetItemText(m_selected, 0);
-    if (MessageBox(CString::Formatted(u"是否要删除<%s>%s？", shown, number), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (MessageBox(CString::Formatted(u"是否要删除<%s>%s？", shown, number), kCaption,
+                   MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     if (DeleteListEntry(m_listKey, number) != 0) {
         MessageBox(u"删除失败！", kCaption, MB_OK | MB_ICONSTOP);
         return;
     }
-    if (m_redView &&
-        MessageBox(u"是否要将该号码的加密短信也删除？", kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
+    if (m_redView && MessageBox(u"是否要将该号码的加密短信也删除？", kCaption,
+                                MB_YESNO | MB_ICONQUESTION) == IDYES)
         DeleteReceivedMessages(number); // the sent copies stay
     LoadList();
 }
 
-void CMainDlg::OnItemChanged(int item) { m_selected = item; }
+void CMainDlg::OnItemChanged(int item) {
+    m_selected = item;
+}
 
-void CMainDlg::OnListClick(int item) { m_selected = item; }
+void CMainDlg::OnListClick(int item) {
+    m_selected = item;
+}
 
 void CMainDlg::OnAbout() {
     CAboutDlg about;
     about.DoModal();
 }
 
-void CMainDlg::OnSystemSms() { platform::StartProgram(u"\\Windows\\tmail.exe", u""); }
+void CMainDlg::OnSystemSms() {
+    platform::StartProgram(u"\\Windows\\tmail.exe", u"");
+}
 
 void CMainDlg::OnSwitchList() {
     // What the owner typed stays where it is: only the number entry is cleared.
@@ -239,7 +252,9 @@ void CMainDlg::OnFirewall() {
     }
 }
 
-void CMainDlg::OnExit() { OnOK(); }
+void CMainDlg::OnExit() {
+    OnOK();
+}
 
 // The stop signal, then the window closes; the program ends with it.
 void CMainDlg::OnOK() {

@@ -19,14 +19,14 @@ public:
 
     CString m_listKey; // the key of the list on view
     CNumberListCtrl m_numberList;
-    CString m_numberText; // edit 1003
-    CString m_listTitle;  // static 1000
-    CString m_nameText;   // edit 1008
-    int m_selected = -1;  // the selected row, -1 for none
-    int m_redView = 0;    // 1 while the red list is on view
+    CString m_numberText;  // edit 1003
+    CString m_listTitle;   // static 1000
+    CString m_nameText;    // edit 1008
+    int m_selected = -1;   // the selected row, -1 for none
+    int m_redView = 0;     // 1 while the red list is on view
     int m_firewallOff = 0; // 1 while the settings value "stop" is present
-    HICON m_hIcon;        // icon 128
-    int m_outcome = 0;    // how the gate opened the program
+    HICON m_hIcon;         // icon 128
+    int m_outcome = 0;     // how the gate opened the program
 
     // Fills the list from m_listKey as the view on screen shows it; nothing is selected.
     void LoadList();
@@ -53,7 +53,8 @@ private:
     void OnBackupPassword();
     void OnExit();
 
-    std::unique_ptr<platform::gui::CMenuBar> m_menuBar;        // menu bar 129
-    std::unique_ptr<platform::gui::CMenuBar> m_reducedMenuBar; // menu bar 138, after the backup password
+    std::unique_ptr<platform::gui::CMenuBar> m_menuBar; // menu bar 129
+    std::unique_ptr<platform::gui::CMenuBar>
+        m_reducedMenuBar; // menu bar 138, after the backup password
     CWatcher m_watcher;
 };

@@ -7,9 +7,9 @@
 namespace {
 
 // The keypad's digit buttons and what each types.
-constexpr std::pair<int, char16_t> kDigits[] = {{1009, u'1'}, {1010, u'2'}, {1011, u'3'}, {1012, u'4'},
-                                                 {1020, u'5'}, {1021, u'6'}, {1022, u'7'}, {1023, u'8'},
-                                                 {1024, u'9'}, {1025, u'0'}};
+constexpr std::pair<int, char16_t> kDigits[] = {
+    {1009, u'1'}, {1010, u'2'}, {1011, u'3'}, {1012, u'4'}, {1020, u'5'},
+    {1021, u'6'}, {1022, u'7'}, {1023, u'8'}, {1024, u'9'}, {1025, u'0'}};
 
 } // namespace
 
@@ -52,8 +52,12 @@ bool CPasswordDlg::OnInitDialog() {
     return true; // the first entry takes the focus as the first control
 }
 
-void CPasswordDlg::OnFirstEntryFocus() { m_focusedEntry = 1; }
-void CPasswordDlg::OnSecondEntryFocus() { m_focusedEntry = 2; }
+void CPasswordDlg::OnFirstEntryFocus() {
+    m_focusedEntry = 1;
+}
+void CPasswordDlg::OnSecondEntryFocus() {
+    m_focusedEntry = 2;
+}
 
 CString* CPasswordDlg::FocusedEntry() {
     return m_focusedEntry == 1 ? &m_firstEntry : m_focusedEntry == 2 ? &m_secondEntry : nullptr;
@@ -101,12 +105,14 @@ void CPasswordDlg::ConfirmNewPassword() {
 void CPasswordDlg::CheckPassword() {
     // Both passwords are read at every attempt, the backup one first.
     m_storedPassword = u"*";
-    if (CRegistryStore::ReadString(keys::kSettings, u"PWDBK", m_storedPassword) != 0 || m_storedPassword.IsEmpty())
+    if (CRegistryStore::ReadString(keys::kSettings, u"PWDBK", m_storedPassword) != 0 ||
+        m_storedPassword.IsEmpty())
         m_storedPassword = u"*";
     const CString backup = m_storedPassword;
     // A main password that cannot be read (another writer removed it) matches nothing,
     // rather than the backup password left in the field.
-    const bool mainRead = CRegistryStore::ReadString(keys::kSettings, u"PWD", m_storedPassword) == 0;
+    const bool mainRead =
+        CRegistryStore::ReadString(keys::kSettings, u"PWD", m_storedPassword) == 0;
     if (mainRead && m_firstEntry == m_storedPassword) {
         m_outcome = kMainPassword;
         EndDialog(IDOK);

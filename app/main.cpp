@@ -18,8 +18,10 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: brenwick [--device DIR] [--scale N]\n"
-                         "       brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]\n");
+    std::fprintf(
+        stderr,
+        "usage: brenwick [--device DIR] [--scale N]\n"
+        "       brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]\n");
     return 2;
 }
 

@@ -23,7 +23,8 @@ class BenchDevice {
 public:
     // A fresh device, made this process's device and filled by fill.
     explicit BenchDevice(const std::function<void(platform::Registry&)>& fill) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brenwick-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "brenwick-bench-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             std::abort();
         m_dir = pattern;
@@ -54,10 +55,12 @@ inline void FillRedList(platform::Registry& registry) {
     registry.Atomically([] {
         for (int n = 0; n < 1000; ++n) {
             const CString number = CString::Formatted(u"1380000%d", 1000 + n);
-            CRegistryStore::WriteString(keys::kRedList, number, CString::Formatted(u"*联系人%d", n));
+            CRegistryStore::WriteString(keys::kRedList, number,
+                                        CString::Formatted(u"*联系人%d", n));
             const CString inbox = RecordKeyPath(Branch::Inbox, Plus86Form(number));
             for (int r = 0; r < 20; ++r)
-                CRegistryStore::WriteString(inbox, CString::Formatted(u"2005-3-7-9:%d:%d", r / 60, r % 60),
+                CRegistryStore::WriteString(inbox,
+                                            CString::Formatted(u"2005-3-7-9:%d:%d", r / 60, r % 60),
                                             u"一条已经读过的短信");
         }
     });

@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
     });
     platform::gui::GuiApplication gui(argc, argv, {.scale = 1, .headless = true});
     RegisterResources();
-    auto update = platform::NamedEvent::CreateOrOpen(platform::ThisDevice().Events(), kUpdateEventName);
+    auto update =
+        platform::NamedEvent::CreateOrOpen(platform::ThisDevice().Events(), kUpdateEventName);
     g_update = &update;
 
     // The password as the owner types it, then the measurements inside the open window.

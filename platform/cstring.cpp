@@ -5,18 +5,26 @@
 #include <algorithm>
 #include <ostream>
 
-CString CString::FromUtf8(std::string_view utf8) { return CString(platform::Utf8ToUtf16(utf8)); }
+CString CString::FromUtf8(std::string_view utf8) {
+    return CString(platform::Utf8ToUtf16(utf8));
+}
 
-std::string CString::ToUtf8() const { return platform::Utf16ToUtf8(m_text); }
+std::string CString::ToUtf8() const {
+    return platform::Utf16ToUtf8(m_text);
+}
 
-CString CString::Left(int count) const { return Mid(0, count); }
+CString CString::Left(int count) const {
+    return Mid(0, count);
+}
 
 CString CString::Right(int count) const {
     const int n = std::clamp(count, 0, GetLength());
     return Mid(GetLength() - n, n);
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
     const int from = std::clamp(first, 0, GetLength());
@@ -65,4 +73,6 @@ void CString::FormatV(std::u16string_view format, const std::vector<FormatArg>& 
     m_text = std::move(out);
 }
 
-std::ostream& operator<<(std::ostream& out, const CString& text) { return out << text.ToUtf8(); }
+std::ostream& operator<<(std::ostream& out, const CString& text) {
+    return out << text.ToUtf8();
+}

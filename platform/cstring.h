@@ -47,7 +47,8 @@ public:
     template <class... Args> void Format(std::u16string_view format, const Args&... args) {
         FormatV(format, {ToFormatArg(args)...});
     }
-    template <class... Args> static CString Formatted(std::u16string_view format, const Args&... args) {
+    template <class... Args>
+    static CString Formatted(std::u16string_view format, const Args&... args) {
         CString s;
         s.Format(format, args...);
         return s;
@@ -65,7 +66,9 @@ public:
         m_text += c;
         return *this;
     }
-    friend CString operator+(const CString& a, const CString& b) { return CString(a.m_text + b.m_text); }
+    friend CString operator+(const CString& a, const CString& b) {
+        return CString(a.m_text + b.m_text);
+    }
 
     friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
     friend bool operator==(const CString& a, std::u16string_view b) { return a.m_text == b; }
@@ -80,10 +83,8 @@ private:
     static FormatArg ToFormatArg(std::u16string_view s) { return s; }
     static FormatArg ToFormatArg(const std::u16string& s) { return std::u16string_view(s); }
     template <class Int>
-        requires std::is_integral_v<Int>
-    static FormatArg ToFormatArg(Int n) {
-        return static_cast<long long>(n);
-    }
+    requires std::is_integral_v<Int>
+    static FormatArg ToFormatArg(Int n) { return static_cast<long long>(n); }
 
     std::u16string m_text;
 };

@@ -219,6 +219,8 @@ Device& ThisDevice() {
     return *g_device;
 }
 
-void UseDevice(Device* device) { g_device = device; }
+void UseDevice(Device* device) {
+    g_device = device;
+}
 
 } // namespace platform

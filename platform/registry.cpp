@@ -331,11 +331,16 @@ RegStatus RegistryKey::SetValue(std::u16string_view name, std::uint32_t type,
     if (name.size() > kMaxValueNameLength)
         return RegStatus::InvalidName;
     return Writing([&](Registry::Impl& impl) {
-        sql::Query q(impl.db,
-                     "INSERT INTO regvalue (key, seq, name, fold, type, data) VALUES (?1,"
-                     " (SELECT coalesce(max(seq), 0) + 1 FROM regvalue WHERE key = ?1), ?2, ?3, ?4, ?5)"
-                     " ON CONFLICT (key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-        q.Bind(1, m_id).BindBlob(2, name).BindBlob(3, FoldCase(name)).Bind(4, type).BindBlob(5, data);
+        sql::Query q(
+            impl.db,
+            "INSERT INTO regvalue (key, seq, name, fold, type, data) VALUES (?1,"
+            " (SELECT coalesce(max(seq), 0) + 1 FROM regvalue WHERE key = ?1), ?2, ?3, ?4, ?5)"
+            " ON CONFLICT (key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+        q.Bind(1, m_id)
+            .BindBlob(2, name)
+            .BindBlob(3, FoldCase(name))
+            .Bind(4, type)
+            .BindBlob(5, data);
         q.Run();
         return RegStatus::Ok;
     });
@@ -401,8 +406,8 @@ RegStatus RegistryKey::EnumValue(std::uint32_t index, std::size_t maxNameChars,
         // value after the one we returned: one index step instead of a scan from the start.
         // The key check has begun this read's snapshot, so the version belongs to it.
         const std::int64_t others = impl.db.DataVersion();
-        const bool next = m_cursor.othersVersion == others && m_cursor.ownVersion == impl.localWrites &&
-                          index == m_cursor.index + 1;
+        const bool next = m_cursor.othersVersion == others &&
+                          m_cursor.ownVersion == impl.localWrites && index == m_cursor.index + 1;
         const bool first = index == 0;
         sql::Query q(impl.db,
                      next || first

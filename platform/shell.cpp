@@ -35,7 +35,8 @@ std::string PhoneProgram() {
         return chosen;
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    for (const auto& candidate : {self / "brenwick-phone", self.parent_path() / "phone" / "brenwick-phone"})
+    for (const auto& candidate :
+         {self / "brenwick-phone", self.parent_path() / "phone" / "brenwick-phone"})
         if (!error && std::filesystem::exists(candidate, error))
             return candidate.string();
     return "brenwick-phone";
@@ -52,7 +53,8 @@ bool StartMessaging(std::u16string_view cmdline) {
         argv.push_back(line.c_str());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv.data()), environ) != 0)
+    if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv.data()),
+                     environ) != 0)
         return false;
     std::thread([pid] {
         int status = 0;
@@ -62,7 +64,9 @@ bool StartMessaging(std::u16string_view cmdline) {
     return true;
 }
 
-bool IsMessagingProgram(std::u16string_view path) { return FoldCase(path) == FoldCase(u"\\Windows\\tmail.exe"); }
+bool IsMessagingProgram(std::u16string_view path) {
+    return FoldCase(path) == FoldCase(u"\\Windows\\tmail.exe");
+}
 
 } // namespace
 

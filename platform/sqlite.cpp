@@ -20,7 +20,9 @@ void Check(sqlite3* db, int code) {
 
 } // namespace
 
-bool Error::IsReadOnly() const { return (m_code & 0xff) == SQLITE_READONLY; }
+bool Error::IsReadOnly() const {
+    return (m_code & 0xff) == SQLITE_READONLY;
+}
 
 Database::Database(const std::filesystem::path& file) {
     // Create the file ourselves so that it is private from the first byte; SQLite gives
@@ -29,8 +31,8 @@ Database::Database(const std::filesystem::path& file) {
     if (fd < 0)
         throw Error(SQLITE_CANTOPEN, "cannot open " + file.string() + ": " + std::strerror(errno));
     ::close(fd);
-    const int rc = sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
         sqlite3_close(m_db);
@@ -68,13 +70,21 @@ Database::~Database() {
     sqlite3_close(m_db);
 }
 
-void Database::Exec(const char* sql) { Check(m_db, sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr)); }
+void Database::Exec(const char* sql) {
+    Check(m_db, sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr));
+}
 
-void Database::RollbackQuietly() { sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); }
+void Database::RollbackQuietly() {
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
 
-std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+std::int64_t Database::LastInsertId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
 
-int Database::Changes() const { return sqlite3_changes(m_db); }
+int Database::Changes() const {
+    return sqlite3_changes(m_db);
+}
 
 std::int64_t Database::DataVersion() {
     Query q(*this, "PRAGMA data_version");
@@ -139,9 +149,13 @@ void Query::Run() {
     }
 }
 
-bool Query::IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+bool Query::IsNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
 
-std::int64_t Query::Int(int column) const { return sqlite3_column_int64(m_stmt, column); }
+std::int64_t Query::Int(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
 std::span<const std::uint8_t> Query::Blob(int column) const {
     const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(m_stmt, column));

@@ -37,7 +37,8 @@ DialogTemplate MainWindow() {
                 {1009, ControlKind::Static, u"姓名:", 2, 33, 38, 10, 0},
                 {1008, ControlKind::Edit, u"", 40, 31, 66, 12, kAutoHScroll | kBorder},
                 {kNoId, ControlKind::Static, kRule, 0, 41, 160, 8, kNoWrap},
-                {1001, ControlKind::ListView, u"List1", 0, 45, 160, 104, kReport | kSingleSel | kShowSelAlways},
+                {1001, ControlKind::ListView, u"List1", 0, 45, 160, 104,
+                 kReport | kSingleSel | kShowSelAlways},
                 {kNoId, ControlKind::Static, kRule, 0, 146, 160, 8, kNoWrap},
                 {1013, ControlKind::Button, u"进入短信红名单", 2, 155, 96, 13, 0},
                 {1014, ControlKind::Button, u"修改密码", 104, 155, 54, 13, kHidden},
@@ -74,12 +75,15 @@ DialogTemplate PasswordDialog() {
         {1003, ControlKind::Edit, u"", 47, 36, 80, 12, kPassword | kAutoHScroll},
         {1017, ControlKind::Static, kUnderline, 47, 42, 80, 6, kNoWrap},
     };
-    const int keys[4][3] = {{1009, 1010, 1011}, {1012, 1020, 1021}, {1022, 1023, 1024}, {1026, 1025, IDOK}};
-    const char16_t* labels[4][3] = {{u"1", u"2", u"3"}, {u"4", u"5", u"6"}, {u"7", u"8", u"9"}, {u"<-", u"0", u"确定"}};
+    const int keys[4][3] = {
+        {1009, 1010, 1011}, {1012, 1020, 1021}, {1022, 1023, 1024}, {1026, 1025, IDOK}};
+    const char16_t* labels[4][3] = {
+        {u"1", u"2", u"3"}, {u"4", u"5", u"6"}, {u"7", u"8", u"9"}, {u"<-", u"0", u"确定"}};
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 3; ++col)
-            controls.push_back({keys[row][col], ControlKind::Button, labels[row][col], 6 + col * 28, 58 + row * 18, 24,
-                                15, keys[row][col] == IDOK ? kDefaultButton : 0u});
+            controls.push_back({keys[row][col], ControlKind::Button, labels[row][col], 6 + col * 28,
+                                58 + row * 18, 24, 15,
+                                keys[row][col] == IDOK ? kDefaultButton : 0u});
     controls.push_back({IDCANCEL, ControlKind::Button, u"取消", 92, 58, 32, 69, 0});
     return {133, u"", DialogKind::Popup, 130, 144, std::move(controls)};
 }
@@ -101,7 +105,9 @@ MenuTemplate FullMenu() {
 MenuTemplate ReducedMenu() {
     return {138,
             {{32771, u"删除", {}},
-             {0, u"工具", {{32780, u"系统联系人", {}}, {32779, u"系统短信", {}}, {}, {32774, u"关于", {}}}}}};
+             {0,
+              u"工具",
+              {{32780, u"系统联系人", {}}, {32779, u"系统短信", {}}, {}, {32774, u"关于", {}}}}}};
 }
 
 } // namespace

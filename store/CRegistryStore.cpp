@@ -7,7 +7,8 @@ using platform::RegStatus;
 namespace {
 
 // Opens the key and runs step on it only when it was there before the call: 1 otherwise.
-template <class Step> int OnExistingKey(platform::RegRoot root, const CString& keyPath, Step&& step) {
+template <class Step>
+int OnExistingKey(platform::RegRoot root, const CString& keyPath, Step&& step) {
     platform::RegistryKey key;
     bool existed = false;
     if (CRegistryStore::OpenKey(root, keyPath, key, existed) != 0 || !existed)
@@ -20,7 +21,8 @@ template <class Step> int OnExistingKey(platform::RegRoot root, const CString& k
 int CRegistryStore::OpenKey(platform::RegRoot root, const CString& keyPath,
                             platform::RegistryKey& key, bool& existed) {
     existed = false;
-    return platform::ThisDevice().GetRegistry().CreateKey(root, keyPath, key, existed) == RegStatus::Ok
+    return platform::ThisDevice().GetRegistry().CreateKey(root, keyPath, key, existed) ==
+                   RegStatus::Ok
                ? 0
                : 1;
 }
@@ -47,12 +49,14 @@ int CRegistryStore::WriteString(const CString& keyPath, const CString& name, con
 
 int CRegistryStore::DeleteValue(const CString& keyPath, const CString& name,
                                 platform::RegRoot root) {
-    return OnExistingKey(root, keyPath, [&](platform::RegistryKey& key) { return key.DeleteValue(name); });
+    return OnExistingKey(root, keyPath,
+                         [&](platform::RegistryKey& key) { return key.DeleteValue(name); });
 }
 
 int CRegistryStore::DeleteKey(const CString& parentPath, const CString& subKey,
                               platform::RegRoot root) {
-    return OnExistingKey(root, parentPath, [&](platform::RegistryKey& key) { return key.DeleteSubKey(subKey); });
+    return OnExistingKey(root, parentPath,
+                         [&](platform::RegistryKey& key) { return key.DeleteSubKey(subKey); });
 }
 
 int CRegistryStore::CountValues(platform::RegistryKey& key, int& count) {
@@ -67,8 +71,8 @@ int CRegistryStore::EnumValue(platform::RegistryKey& key, int index, CString& na
     if (index < 0)
         return 1;
     platform::RegValue value;
-    if (key.EnumValue(static_cast<std::uint32_t>(index), kNameBufferChars, kDataBufferBytes, value) !=
-        RegStatus::Ok)
+    if (key.EnumValue(static_cast<std::uint32_t>(index), kNameBufferChars, kDataBufferBytes,
+                      value) != RegStatus::Ok)
         return 1;
     name = CString(std::move(value.name));
     data = platform::DecodeRegString(value.data);

@@ -57,7 +57,8 @@ public:
         for (int i = 0; i < count; ++i) {
             if (EnumValue(key, i, name, data) != 0)
                 return;
-            if constexpr (std::is_same_v<std::invoke_result_t<Step, const CString&, const CString&>, bool>) {
+            if constexpr (std::is_same_v<std::invoke_result_t<Step, const CString&, const CString&>,
+                                         bool>) {
                 if (!step(name, data))
                     return;
             } else {

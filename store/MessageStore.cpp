@@ -4,8 +4,9 @@
 #include "store/RegistryKeys.h"
 
 CString RecordKeyPath(Branch branch, const CString& number) {
-    return CString::Formatted(branch == Branch::Inbox ? u"Software\\Tolvane\\Brenwick\\Content\\%s"
-                                                      : u"Software\\Tolvane\\Brenwick\\Contentout\\%s",
+    return CString::Formatted(branch == Branch::Inbox
+                                  ? u"Software\\Tolvane\\Brenwick\\Content\\%s"
+                                  : u"Software\\Tolvane\\Brenwick\\Contentout\\%s",
                               number);
 }
 
@@ -66,7 +67,9 @@ int WriteAvatar(const CString& keyPath, const CString& picturePath) {
     return CRegistryStore::WriteString(keyPath, kAvatarValue, picturePath);
 }
 
-int DeleteInboxKey(const CString& number) { return CRegistryStore::DeleteKey(keys::kInbox, number); }
+int DeleteInboxKey(const CString& number) {
+    return CRegistryStore::DeleteKey(keys::kInbox, number);
+}
 
 std::pair<int, int> ClearStore() {
     const int inbox = CRegistryStore::DeleteKey(keys::kData, u"Content");

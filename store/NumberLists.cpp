@@ -38,10 +38,11 @@ std::vector<CListRow> LoadListRows(const CString& listKey, bool redView) {
 
 bool HasUnreadMessages(const CString& keyPath) {
     bool unread = false;
-    CRegistryStore::EnumerateValues(HKEY_LOCAL_MACHINE, keyPath, [&](const CString& name, const CString&) {
-        unread = name.Find(kUnreadMarker) >= 0;
-        return !unread;
-    });
+    CRegistryStore::EnumerateValues(HKEY_LOCAL_MACHINE, keyPath,
+                                    [&](const CString& name, const CString&) {
+                                        unread = name.Find(kUnreadMarker) >= 0;
+                                        return !unread;
+                                    });
     return unread;
 }
 
@@ -53,7 +54,9 @@ int DeleteListEntry(const CString& listKey, const CString& number) {
     return CRegistryStore::DeleteValue(listKey, number);
 }
 
-int DeleteReceivedMessages(const CString& number) { return DeleteInboxKey(Plus86Form(number)); }
+int DeleteReceivedMessages(const CString& number) {
+    return DeleteInboxKey(Plus86Form(number));
+}
 
 int RewriteLevel(const CString& redListKey, const CString& number, const CString& level,
                  const CString& name) {

@@ -7,7 +7,9 @@ namespace {
 constexpr unsigned kAllStates = 0xFFFF;
 constexpr const char16_t* kEllipsis = u"...";
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
 
 } // namespace
 
@@ -24,7 +26,8 @@ CString CNumberListCtrl::FitCellText(const CDC& dc, const CString& text, int wid
     return kEllipsis;
 }
 
-void CNumberListCtrl::DrawCellText(CDC& dc, const CString& text, const CRect& rect, unsigned format) {
+void CNumberListCtrl::DrawCellText(CDC& dc, const CString& text, const CRect& rect,
+                                   unsigned format) {
     dc.DrawText(FitCellText(dc, text, rect.right - rect.left), rect, format);
 }
 
@@ -56,7 +59,8 @@ void CNumberListCtrl::DrawItem(CDC& dc, int item, const CRect& bounds) {
     CRect cell = bounds;
     cell.right = bounds.left + GetColumnWidth(0);
     dc.SelectClipRect(cell);
-    DrawCellText(dc, GetItemText(item, 0), {label.left + space, label.top, label.right - 2 * space, label.bottom},
+    DrawCellText(dc, GetItemText(item, 0),
+                 {label.left + space, label.top, label.right - 2 * space, label.bottom},
                  DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
 
     dc.SelectClipRect(bounds);
@@ -67,8 +71,11 @@ void CNumberListCtrl::DrawItem(CDC& dc, int item, const CRect& bounds) {
         if (text.IsEmpty())
             continue;
         const int format = GetColumnFormat(column);
-        const unsigned align = format == LVCFMT_RIGHT ? DT_RIGHT : format == LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
-        DrawCellText(dc, text, {cell.left + 2 * space, cell.top, cell.right - 2 * space, cell.bottom},
+        const unsigned align = format == LVCFMT_RIGHT    ? DT_RIGHT
+                               : format == LVCFMT_CENTER ? DT_CENTER
+                                                         : DT_LEFT;
+        DrawCellText(dc, text,
+                     {cell.left + 2 * space, cell.top, cell.right - 2 * space, cell.bottom},
                      align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 
@@ -125,8 +132,8 @@ void CNumberListCtrl::ShowContextMenu(CPoint screenPoint) {
     if (m_menuMode == kNoMenuMode)
         return;
     const int menu = m_menuMode == kViewerMenuMode ? kViewerMenu : kMainMenu;
-    const int command =
-        platform::gui::TrackSubMenu(menu, 1, screenPoint.x, screenPoint.y, platform::gui::MenuAnchor::TopLeft);
+    const int command = platform::gui::TrackSubMenu(menu, 1, screenPoint.x, screenPoint.y,
+                                                    platform::gui::MenuAnchor::TopLeft);
     if (command != 0 && GetParent())
         GetParent()->Dispatch(CNotice::Command, command);
 }

@@ -8,14 +8,21 @@
 
 namespace {
 
-QString ToQt(const CString& s) { return QString::fromStdU16String(s.str()); }
-CString FromQt(const QString& s) { return CString(s.toStdU16String()); }
+QString ToQt(const CString& s) {
+    return QString::fromStdU16String(s.str());
+}
+CString FromQt(const QString& s) {
+    return CString(s.toStdU16String());
+}
 
-bool Sorted(const QWidget* w) { return w && w->property("sorted").toBool(); }
+bool Sorted(const QWidget* w) {
+    return w && w->property("sorted").toBool();
+}
 
 // Where a new item goes: at the end, or in order among the others (without regard to
 // case) when the box is sorted.
-template <class TextAt> int InsertionPoint(const QWidget* box, int count, const QString& text, TextAt textAt) {
+template <class TextAt>
+int InsertionPoint(const QWidget* box, int count, const QString& text, TextAt textAt) {
     if (!Sorted(box))
         return count;
     int at = 0;
@@ -46,7 +53,9 @@ CComboBox::~CComboBox() {
         m_dialog->UnbindControl(*this);
 }
 
-bool CComboBox::SubclassDlgItem(int id, CDialog& dialog) { return Bind<QComboBox>(*this, id, dialog, m_dialog); }
+bool CComboBox::SubclassDlgItem(int id, CDialog& dialog) {
+    return Bind<QComboBox>(*this, id, dialog, m_dialog);
+}
 
 int CComboBox::AddString(const CString& text) {
     QComboBox* box = BoxOf<QComboBox>(*this);
@@ -93,14 +102,17 @@ CListBox::~CListBox() {
         m_dialog->UnbindControl(*this);
 }
 
-bool CListBox::SubclassDlgItem(int id, CDialog& dialog) { return Bind<QListWidget>(*this, id, dialog, m_dialog); }
+bool CListBox::SubclassDlgItem(int id, CDialog& dialog) {
+    return Bind<QListWidget>(*this, id, dialog, m_dialog);
+}
 
 int CListBox::AddString(const CString& text) {
     QListWidget* box = BoxOf<QListWidget>(*this);
     if (!box)
         return LB_ERR;
     const QString t = ToQt(text);
-    const int at = InsertionPoint(box, box->count(), t, [box](int i) { return box->item(i)->text(); });
+    const int at =
+        InsertionPoint(box, box->count(), t, [box](int i) { return box->item(i)->text(); });
     box->insertItem(at, t);
     return at;
 }

@@ -44,8 +44,10 @@ QWidget* MakeBubble(PhoneScreen& screen, const Notification& n) {
     bubble->setTextFormat(Qt::RichText);
     bubble->setWordWrap(true);
     bubble->setText(QStringLiteral("<b>%1</b><br>%2")
-                        .arg(QString::fromStdU16String(n.title).toHtmlEscaped(), QString::fromStdU16String(n.html)));
-    bubble->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; border: 1px solid #404040; padding: 4px; }"));
+                        .arg(QString::fromStdU16String(n.title).toHtmlEscaped(),
+                             QString::fromStdU16String(n.html)));
+    bubble->setStyleSheet(
+        QStringLiteral("QLabel { background: #ffffe1; border: 1px solid #404040; padding: 4px; }"));
     bubble->setFixedWidth(PhoneScreen::kWidth - 20);
     bubble->adjustSize();
     const int bottom = PhoneScreen::kHeight - PhoneScreen::kMenuBarHeight - 6;
@@ -68,10 +70,11 @@ void AddNotification(const Notification& notification) {
             observer.onShown(notification);
         if (notification.durationSeconds > 0) {
             const QPointer<QWidget> widget = g_shown->widget;
-            QTimer::singleShot(platform::ScaledMilliseconds(notification.durationSeconds * 1000), widget, [widget] {
-                if (g_shown && g_shown->widget == widget)
-                    Hide();
-            });
+            QTimer::singleShot(platform::ScaledMilliseconds(notification.durationSeconds * 1000),
+                               widget, [widget] {
+                                   if (g_shown && g_shown->widget == widget)
+                                       Hide();
+                               });
         }
     });
 }
@@ -88,8 +91,12 @@ void SetBubbleObserver(BubbleObserver observer) {
     g_observer = std::move(observer);
 }
 
-bool BubbleShowing() { return g_shown != nullptr; }
+bool BubbleShowing() {
+    return g_shown != nullptr;
+}
 
-std::u16string BubbleTitle() { return g_shown ? g_shown->notification.title : std::u16string(); }
+std::u16string BubbleTitle() {
+    return g_shown ? g_shown->notification.title : std::u16string();
+}
 
 } // namespace platform::gui

@@ -15,9 +15,15 @@ namespace {
 // Pictures are kept in the screen's own format, so that copies need no conversion.
 constexpr QImage::Format kScreenFormat = QImage::Format_RGB32;
 
-QColor ToQt(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-COLORREF FromQt(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
-QRect ToQt(const CRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QColor ToQt(COLORREF c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+COLORREF FromQt(const QColor& c) {
+    return RGB(c.red(), c.green(), c.blue());
+}
+QRect ToQt(const CRect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 } // namespace
 
@@ -37,7 +43,9 @@ COLORREF GetSysColor(int index) {
 
 CBitmap::CBitmap() = default;
 
-CBitmap::~CBitmap() { DeleteObject(); }
+CBitmap::~CBitmap() {
+    DeleteObject();
+}
 
 bool CBitmap::LoadBitmap(int resourceId) {
     DeleteObject();
@@ -94,9 +102,12 @@ bool CBitmap::DeleteObject() {
 CDC::CDC() : m_text(RGB(0, 0, 0)), m_background(RGB(255, 255, 255)) {}
 
 CDC::CDC(QPainter& painter)
-    : m_painter(&painter), m_text(GetSysColor(COLOR_WINDOWTEXT)), m_background(GetSysColor(COLOR_WINDOW)) {}
+    : m_painter(&painter), m_text(GetSysColor(COLOR_WINDOWTEXT)),
+      m_background(GetSysColor(COLOR_WINDOW)) {}
 
-CDC::~CDC() { DeleteDC(); }
+CDC::~CDC() {
+    DeleteDC();
+}
 
 void CDC::Begin(QPaintDevice& device) {
     End();
@@ -144,20 +155,23 @@ bool CDC::DeleteDC() {
     return true;
 }
 
-bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, unsigned rop) {
+bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc,
+                 unsigned rop) {
     return StretchBlt(x, y, width, height, source, xSrc, ySrc, width, height, rop);
 }
 
-bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth,
-                     int srcHeight, unsigned rop) {
+bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc,
+                     int srcWidth, int srcHeight, unsigned rop) {
     const QImage* picture = source && source->m_selected ? source->m_selected->Image() : nullptr;
     if (!m_painter || !picture || rop != SRCCOPY)
         return false;
     if (width == 0 || height == 0)
         return true;
     m_painter->save();
-    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, width != srcWidth || height != srcHeight);
-    m_painter->drawImage(QRect(x, y, width, height), *picture, QRect(xSrc, ySrc, srcWidth, srcHeight));
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform,
+                             width != srcWidth || height != srcHeight);
+    m_painter->drawImage(QRect(x, y, width, height), *picture,
+                         QRect(xSrc, ySrc, srcWidth, srcHeight));
     m_painter->restore();
     return true;
 }
@@ -179,9 +193,13 @@ void CDC::RestoreDC(int saved) {
     }
 }
 
-COLORREF CDC::SetTextColor(COLORREF color) { return std::exchange(m_text, color); }
+COLORREF CDC::SetTextColor(COLORREF color) {
+    return std::exchange(m_text, color);
+}
 
-COLORREF CDC::SetBkColor(COLORREF color) { return std::exchange(m_background, color); }
+COLORREF CDC::SetBkColor(COLORREF color) {
+    return std::exchange(m_background, color);
+}
 
 void CDC::FillSolidRect(const CRect& rect, COLORREF color) {
     if (m_painter)
@@ -192,10 +210,12 @@ int CDC::DrawText(const CString& text, const CRect& rect, unsigned format) {
     if (!m_painter)
         return 0;
     int flags = 0;
-    flags |= (format & DT_RIGHT) ? Qt::AlignRight : (format & DT_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft;
+    flags |= (format & DT_RIGHT)    ? Qt::AlignRight
+             : (format & DT_CENTER) ? Qt::AlignHCenter
+                                    : Qt::AlignLeft;
     flags |= (format & DT_VCENTER) && (format & DT_SINGLELINE) ? Qt::AlignVCenter
-             : (format & DT_BOTTOM)                             ? Qt::AlignBottom
-                                                                : Qt::AlignTop;
+             : (format & DT_BOTTOM)                            ? Qt::AlignBottom
+                                                               : Qt::AlignTop;
     if (format & DT_SINGLELINE)
         flags |= Qt::TextSingleLine;
     else if (format & DT_WORDBREAK)
@@ -213,7 +233,8 @@ int CDC::DrawText(const CString& text, const CRect& rect, unsigned format) {
 }
 
 CSize CDC::GetTextExtent(const CString& text) const {
-    const QFontMetrics metrics = m_painter ? m_painter->fontMetrics() : QFontMetrics(QApplication::font());
+    const QFontMetrics metrics =
+        m_painter ? m_painter->fontMetrics() : QFontMetrics(QApplication::font());
     return {metrics.horizontalAdvance(QString::fromStdU16String(text.str())), metrics.height()};
 }
 

@@ -100,8 +100,8 @@ public:
     // Copies width x height from (xSrc, ySrc) of source to (x, y) of this surface.
     bool BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, unsigned rop);
     // Copies the source rectangle stretched (or shrunk) into the destination rectangle.
-    bool StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth,
-                    int srcHeight, unsigned rop);
+    bool StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc,
+                    int srcWidth, int srcHeight, unsigned rop);
 
     int SaveDC();
     void RestoreDC(int saved);

@@ -10,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QListWidget>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFrame>
@@ -18,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -36,12 +36,15 @@ using platform::gui::detail::Window;
 
 namespace {
 
-QString ToQt(const CString& s) { return QString::fromStdU16String(s.str()); }
+QString ToQt(const CString& s) {
+    return QString::fromStdU16String(s.str());
+}
 
 // Tells the dialog when one of its controls gains or loses the input focus.
 class FocusWatcher : public QObject {
 public:
-    FocusWatcher(QObject* parent, CDialog& dialog, int id) : QObject(parent), m_dialog(dialog), m_id(id) {}
+    FocusWatcher(QObject* parent, CDialog& dialog, int id)
+        : QObject(parent), m_dialog(dialog), m_id(id) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -75,7 +78,8 @@ QRect PixelRect(const ControlTemplate& c) {
 }
 
 // The widget of one control, wired to tell the dialog what the owner does with it.
-QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, QButtonGroup*& radios) {
+QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog,
+                     QButtonGroup*& radios) {
     using namespace platform::gui;
     const int id = c.id;
     const QString text = ToQt(c.text);
@@ -101,7 +105,8 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
     case ControlKind::Edit:
         if (c.style & kMultiLine) {
             auto* edit = new QPlainTextEdit(text, body);
-            edit->setVerticalScrollBarPolicy((c.style & kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            edit->setVerticalScrollBarPolicy((c.style & kVScroll) ? Qt::ScrollBarAlwaysOn
+                                                                  : Qt::ScrollBarAlwaysOff);
             edit->setReadOnly(c.style & kReadOnly);
             QObject::connect(edit, &QPlainTextEdit::textChanged, body,
                              [&dialog, id] { dialog.Dispatch(CNotice::Changed, id); });
@@ -152,14 +157,16 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog, Q
         combo->setProperty("sorted", bool(c.style & kSorted));
         if (combo->isEditable())
             combo->setInsertPolicy(QComboBox::NoInsert);
-        QObject::connect(combo, &QComboBox::activated, body, [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
+        QObject::connect(combo, &QComboBox::activated, body,
+                         [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
         widget = combo;
         break;
     }
     case ControlKind::ListBox: {
         auto* list = new QListWidget(body);
         list->setProperty("sorted", bool(c.style & kSorted));
-        QObject::connect(list, &QListWidget::itemClicked, body, [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
+        QObject::connect(list, &QListWidget::itemClicked, body,
+                         [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
         if (c.style & kNotify)
             QObject::connect(list, &QListWidget::itemDoubleClicked, body,
                              [&dialog, id] { dialog.Dispatch(CNotice::DblClick, id); });
@@ -220,9 +227,13 @@ struct SavedScreen {
 
 } // namespace
 
-void CDialog::SetObserver(CDialogObserver observer) { g_observer = std::move(observer); }
+void CDialog::SetObserver(CDialogObserver observer) {
+    g_observer = std::move(observer);
+}
 
-const std::vector<CDialog*>& CDialog::OpenDialogs() { return g_openDialogs; }
+const std::vector<CDialog*>& CDialog::OpenDialogs() {
+    return g_openDialogs;
+}
 
 const CMessageMap::Handler* CMessageMap::Find(CNotice notice, int id) const {
     for (const auto& e : m_entries)
@@ -335,8 +346,11 @@ void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen, 
         run.frame->setGeometry(screen.rect());
         auto* box = new QFrame(run.frame.get());
         box->setFrameShape(QFrame::Box);
-        const QSize size(platform::gui::DialogUnitsToPixelsX(t.width), platform::gui::DialogUnitsToPixelsY(t.height));
-        box->setGeometry(QRect(QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2), size));
+        const QSize size(platform::gui::DialogUnitsToPixelsX(t.width),
+                         platform::gui::DialogUnitsToPixelsY(t.height));
+        box->setGeometry(QRect(
+            QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2),
+            size));
         // The controls live inside the border, which none of them may paint over.
         run.body = new QWidget(box);
         run.body->setGeometry(box->contentsRect());
@@ -349,9 +363,10 @@ void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen, 
 }
 
 // A page takes the navigation bar and the soft keys while it runs, and gives them back.
-void TakeScreen(SavedScreen& saved, PhoneScreen& screen, const QString& title, bool okButton, std::function<void()> onOk) {
-    saved = {screen.Title(), screen.HasOkButton(), screen.LeftSoftKey(), screen.RightSoftKey(),
-             screen.onOk, screen.onLeftSoftKey, screen.onRightSoftKey, screen.softKeysOwner};
+void TakeScreen(SavedScreen& saved, PhoneScreen& screen, const QString& title, bool okButton,
+                std::function<void()> onOk) {
+    saved = {screen.Title(), screen.HasOkButton(), screen.LeftSoftKey(),  screen.RightSoftKey(),
+             screen.onOk,    screen.onLeftSoftKey, screen.onRightSoftKey, screen.softKeysOwner};
     screen.SetTitle(title);
     screen.SetOkButton(okButton);
     screen.SetSoftKeys({}, {});
@@ -400,7 +415,8 @@ int CDialog::DoModal() {
     Attach(m_run->self.get(), 0);
     MakeControls(*t);
     if (m_run->page)
-        TakeScreen(m_run->saved, *screen, ToQt(m_title), t->okButton, [this] { Dispatch(CNotice::Command, IDOK); });
+        TakeScreen(m_run->saved, *screen, ToQt(m_title), t->okButton,
+                   [this] { Dispatch(CNotice::Command, IDOK); });
 
     const bool focusFirst = OnInitDialog();
     if (!m_run->ended) {
@@ -453,7 +469,8 @@ void CDialog::FocusFirstControl() {
     for (const int id : m_run->order) {
         CWnd* c = GetDlgItem(id);
         const QWidget* w = c ? c->GetSafeHwnd()->widget.data() : nullptr;
-        if (w && w->isVisibleTo(w->parentWidget()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+        if (w && w->isVisibleTo(w->parentWidget()) && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus)) {
             c->SetFocus();
             return;
         }
@@ -479,9 +496,13 @@ void CDialog::OnOK() {
         EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-void CDialog::OnClose() { OnCancel(); }
+void CDialog::OnClose() {
+    OnCancel();
+}
 
 void CDialog::SendClose() {
     if (m_open)
@@ -496,7 +517,9 @@ std::vector<Window*> CDialog::ControlWindows() const {
     return windows;
 }
 
-const DialogTemplate* CDialog::GetTemplate() const { return platform::gui::FindDialog(m_templateId); }
+const DialogTemplate* CDialog::GetTemplate() const {
+    return platform::gui::FindDialog(m_templateId);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 
@@ -539,7 +562,9 @@ void CDialog::SetWindowText(const CString& text) {
         PhoneScreen::Instance()->SetTitle(ToQt(text));
 }
 
-CString CDialog::GetWindowText() const { return m_title; }
+CString CDialog::GetWindowText() const {
+    return m_title;
+}
 
 unsigned CDialog::SetTimer(unsigned id, unsigned milliseconds) {
     if (!m_run || m_run->ended)
@@ -555,7 +580,9 @@ unsigned CDialog::SetTimer(unsigned id, unsigned milliseconds) {
     return id;
 }
 
-bool CDialog::KillTimer(unsigned id) { return m_run && m_run->timers.erase(id) > 0; }
+bool CDialog::KillTimer(unsigned id) {
+    return m_run && m_run->timers.erase(id) > 0;
+}
 
 void CDialog::OnTimer(unsigned) {}
 
@@ -615,7 +642,9 @@ void CDialog::CenterWindow() {
     box->move((screen->width() - box->width()) / 2, (screen->height() - box->height()) / 2);
 }
 
-bool CDialog::IsFullScreen() const { return m_run && m_run->fullScreen; }
+bool CDialog::IsFullScreen() const {
+    return m_run && m_run->fullScreen;
+}
 
 bool SHFullScreen(CWnd* window, unsigned state) {
     for (CDialog* dialog : CDialog::OpenDialogs()) {

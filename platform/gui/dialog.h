@@ -42,11 +42,11 @@ inline constexpr unsigned SHFS_HIDESTARTICON = 0x20;
 
 // What a control tells its dialog.
 enum class CNotice {
-    Command,   // a menu command (the id is the command's)
-    Clicked,   // a button, check box or radio button was tapped
-    Changed,   // an edit's text changed
-    SetFocus,  // a control gained the input focus
-    KillFocus, // a control lost it
+    Command,     // a menu command (the id is the command's)
+    Clicked,     // a button, check box or radio button was tapped
+    Changed,     // an edit's text changed
+    SetFocus,    // a control gained the input focus
+    KillFocus,   // a control lost it
     Click,       // a list was tapped: on a row, or below the rows (row -1)
     DblClick,    // a list was double-tapped
     ItemChanged, // a list row's state changed
@@ -76,16 +76,22 @@ private:
     const CMessageMap* m_base;
 };
 
-template <class Dialog> CMessageMap::Entry OnNotice(CNotice notice, int id, void (Dialog::*handler)()) {
-    return {notice, id, [handler](CDialog& dialog, int) { (static_cast<Dialog&>(dialog).*handler)(); }};
+template <class Dialog>
+CMessageMap::Entry OnNotice(CNotice notice, int id, void (Dialog::*handler)()) {
+    return {notice, id,
+            [handler](CDialog& dialog, int) { (static_cast<Dialog&>(dialog).*handler)(); }};
 }
 // A list's notice, with the row it is about.
-template <class Dialog> CMessageMap::Entry OnNotify(CNotice notice, int id, void (Dialog::*handler)(int item)) {
-    return {notice, id, [handler](CDialog& dialog, int item) { (static_cast<Dialog&>(dialog).*handler)(item); }};
+template <class Dialog>
+CMessageMap::Entry OnNotify(CNotice notice, int id, void (Dialog::*handler)(int item)) {
+    return {notice, id, [handler](CDialog& dialog, int item) {
+                (static_cast<Dialog&>(dialog).*handler)(item);
+            }};
 }
 // A handler that serves several controls is told which one it was.
 template <class Dialog> CMessageMap::Entry OnClicked(int id, void (Dialog::*handler)(int id)) {
-    return {CNotice::Clicked, id, [handler, id](CDialog& dialog, int) { (static_cast<Dialog&>(dialog).*handler)(id); }};
+    return {CNotice::Clicked, id,
+            [handler, id](CDialog& dialog, int) { (static_cast<Dialog&>(dialog).*handler)(id); }};
 }
 template <class Dialog> CMessageMap::Entry OnCommand(int id, void (Dialog::*handler)()) {
     return OnNotice(CNotice::Command, id, handler);
@@ -103,7 +109,8 @@ template <class Dialog> CMessageMap::Entry OnSetFocus(int id, void (Dialog::*han
 // One run of the data exchange: controls to fields (saving) or fields to controls.
 class CDataExchange {
 public:
-    CDataExchange(CDialog* dialog, bool saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDataExchange(CDialog* dialog, bool saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
     CDialog* m_pDlgWnd;
     bool m_bSaveAndValidate;
     int m_idLastControl = 0; // the control a DDV_ check applies to

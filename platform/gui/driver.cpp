@@ -15,8 +15,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QListWidget>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
@@ -33,8 +33,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Failure = std::optional<std::string>;
 
-QString ToQt(const std::u16string& s) { return QString::fromStdU16String(s); }
-std::string Utf8(const std::u16string& s) { return ToQt(s).toStdString(); }
+QString ToQt(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
+std::string Utf8(const std::u16string& s) {
+    return ToQt(s).toStdString();
+}
 
 // A tap as the finger gives it: press and release at a point of the widget under it; the
 // widget takes the focus when a tap gives it focus.
@@ -47,12 +51,14 @@ void Tap(QWidget* widget, QPoint at) {
         widget->setFocus(Qt::MouseFocusReason);
     const QPointF local(at);
     const QPointF global(widget->mapToGlobal(at));
-    QMouseEvent press(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent press(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton,
+                      Qt::LeftButton, {});
     QCoreApplication::sendEvent(widget, &press);
     QPointer<QWidget> alive(widget);
     if (!alive)
         return;
-    QMouseEvent release(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton,
+                        Qt::NoButton, {});
     QCoreApplication::sendEvent(widget, &release);
 }
 
@@ -92,7 +98,8 @@ CString TextOf(detail::Window* window) {
 } // namespace
 
 struct ScriptDriver::Impl {
-    Impl(std::vector<ScriptAction> a, Transcript& t, bool end) : actions(std::move(a)), transcript(t), endTheProgram(end) {}
+    Impl(std::vector<ScriptAction> a, Transcript& t, bool end)
+        : actions(std::move(a)), transcript(t), endTheProgram(end) {}
 
     std::vector<ScriptAction> actions;
     Transcript& transcript;
@@ -109,8 +116,8 @@ struct ScriptDriver::Impl {
     std::optional<int> pendingPick; // a menu command behind a soft key's pop-up
 
     static std::tuple<std::size_t, void*, void*, void*> Signature() {
-        return {CDialog::OpenDialogs().size(), MessageBoxWidget::Active(), PopupMenuWidget::Active(),
-                FileDialogWidget::Active()};
+        return {CDialog::OpenDialogs().size(), MessageBoxWidget::Active(),
+                PopupMenuWidget::Active(), FileDialogWidget::Active()};
     }
     static CDialog* Top() {
         const auto& open = CDialog::OpenDialogs();
@@ -175,7 +182,8 @@ struct ScriptDriver::Impl {
             return;
         }
         if (FileDialogWidget::Active() && !AllowedWhileFileDialog(action.kind)) {
-            Fail(action.line, std::string(ActionName(action.kind)) + " while the file dialog shows");
+            Fail(action.line,
+                 std::string(ActionName(action.kind)) + " while the file dialog shows");
             return;
         }
         busy = true;
@@ -201,9 +209,11 @@ struct ScriptDriver::Impl {
         if (!control) {
             for (CDialog* d : CDialog::OpenDialogs())
                 if (d != top && d->GetDlgItem(id))
-                    return "control " + std::to_string(id) + " is in window " + std::to_string(d->GetTemplateId()) +
-                           ", behind window " + std::to_string(top->GetTemplateId());
-            return "window " + std::to_string(top->GetTemplateId()) + " has no control " + std::to_string(id);
+                    return "control " + std::to_string(id) + " is in window " +
+                           std::to_string(d->GetTemplateId()) + ", behind window " +
+                           std::to_string(top->GetTemplateId());
+            return "window " + std::to_string(top->GetTemplateId()) + " has no control " +
+                   std::to_string(id);
         }
         QWidget* widget = control->GetSafeHwnd()->widget;
         if (!widget || !widget->isVisible())
@@ -241,14 +251,18 @@ struct ScriptDriver::Impl {
             QWidget* target = QApplication::focusWidget();
             if (QWidget* box = MessageBoxWidget::Active())
                 target = box;
-            else if (QWidget* files = FileDialogWidget::Active(); files && !(target && files->isAncestorOf(target)))
+            else if (QWidget* files = FileDialogWidget::Active();
+                     files && !(target && files->isAncestorOf(target)))
                 target = files;
             if (!target)
                 target = PhoneScreen::Instance();
-            static const std::pair<KeyName, int> keys[] = {
-                {KeyName::Left, Qt::Key_Left},     {KeyName::Right, Qt::Key_Right},     {KeyName::Up, Qt::Key_Up},
-                {KeyName::Down, Qt::Key_Down},     {KeyName::Return, Qt::Key_Return}, {KeyName::Escape, Qt::Key_Escape},
-                {KeyName::Backspace, Qt::Key_Backspace}};
+            static const std::pair<KeyName, int> keys[] = {{KeyName::Left, Qt::Key_Left},
+                                                           {KeyName::Right, Qt::Key_Right},
+                                                           {KeyName::Up, Qt::Key_Up},
+                                                           {KeyName::Down, Qt::Key_Down},
+                                                           {KeyName::Return, Qt::Key_Return},
+                                                           {KeyName::Escape, Qt::Key_Escape},
+                                                           {KeyName::Backspace, Qt::Key_Backspace}};
             if (a.key == KeyName::Character) {
                 TypeCharacter(target, a.character);
                 return {};
@@ -276,7 +290,9 @@ struct ScriptDriver::Impl {
             MessageBoxWidget* box = MessageBoxWidget::Active();
             if (!box)
                 return std::string("no message box shows");
-            const int answer = a.answer == AnswerValue::Yes ? kIdYes : a.answer == AnswerValue::No ? kIdNo : kIdOk;
+            const int answer = a.answer == AnswerValue::Yes  ? kIdYes
+                               : a.answer == AnswerValue::No ? kIdNo
+                                                             : kIdOk;
             QPushButton* button = box->Button(answer);
             if (!button)
                 return std::string("the message box has no such button");
@@ -289,8 +305,9 @@ struct ScriptDriver::Impl {
                 return std::string("the window on top has no menu bar");
             const auto& items = *bar->Items();
             for (std::size_t key = 0; key < items.size() && key < 2; ++key) {
-                const bool inPopup = std::any_of(items[key].popup.begin(), items[key].popup.end(),
-                                                 [&](const MenuItem& i) { return i.command == a.id; });
+                const bool inPopup =
+                    std::any_of(items[key].popup.begin(), items[key].popup.end(),
+                                [&](const MenuItem& i) { return i.command == a.id; });
                 if (items[key].command == a.id || inPopup) {
                     if (inPopup)
                         pendingPick = a.id;
@@ -327,11 +344,13 @@ struct ScriptDriver::Impl {
             const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
             pid_t pid = -1;
             int status = 0;
-            if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+            if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) !=
+                0)
                 return "cannot run " + command;
             while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
-            transcript.Run(a.text, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+            transcript.Run(a.text,
+                           WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
             return {};
         }
         case ActionKind::Dump:
@@ -349,16 +368,20 @@ struct ScriptDriver::Impl {
             auto control = Control(a.id);
             if (auto* error = std::get_if<std::string>(&control))
                 return *error;
-            if (auto* box = qobject_cast<QListWidget*>(std::get<QWidget*>(control)); box && a.kind == ActionKind::DblRow) {
+            if (auto* box = qobject_cast<QListWidget*>(std::get<QWidget*>(control));
+                box && a.kind == ActionKind::DblRow) {
                 if (a.index < 0 || a.index >= box->count())
-                    return "list box " + std::to_string(a.id) + " has no item " + std::to_string(a.index);
+                    return "list box " + std::to_string(a.id) + " has no item " +
+                           std::to_string(a.index);
                 QWidget* viewport = box->viewport();
                 const QPoint at = box->visualItemRect(box->item(a.index)).center();
                 Tap(viewport, at);
                 const QPointF local(at), global(viewport->mapToGlobal(at));
-                QMouseEvent twice(QEvent::MouseButtonDblClick, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+                QMouseEvent twice(QEvent::MouseButtonDblClick, local, local, global, Qt::LeftButton,
+                                  Qt::LeftButton, {});
                 QCoreApplication::sendEvent(viewport, &twice);
-                QMouseEvent up(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton, {});
+                QMouseEvent up(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton,
+                               Qt::NoButton, {});
                 QCoreApplication::sendEvent(viewport, &up);
                 return {};
             }
@@ -378,19 +401,24 @@ struct ScriptDriver::Impl {
                 // Down now, up once the gesture has had its time; meanwhile the program
                 // may open a pop-up menu, and the script goes on with it.
                 const QPointF local(at), global(list->mapToGlobal(at));
-                QMouseEvent press(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+                QMouseEvent press(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton,
+                                  Qt::LeftButton, {});
                 QCoreApplication::sendEvent(list, &press);
-                QTimer::singleShot(ListViewWidget::kHoldMilliseconds + 100, list, [list, local, global] {
-                    QMouseEvent release(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton, {});
-                    QCoreApplication::sendEvent(list, &release);
-                });
-                waitUntil = Clock::now() + std::chrono::milliseconds(ListViewWidget::kHoldMilliseconds + 150);
+                QTimer::singleShot(
+                    ListViewWidget::kHoldMilliseconds + 100, list, [list, local, global] {
+                        QMouseEvent release(QEvent::MouseButtonRelease, local, local, global,
+                                            Qt::LeftButton, Qt::NoButton, {});
+                        QCoreApplication::sendEvent(list, &release);
+                    });
+                waitUntil = Clock::now() +
+                            std::chrono::milliseconds(ListViewWidget::kHoldMilliseconds + 150);
                 return {};
             }
             Tap(list, at);
             if (a.kind == ActionKind::DblRow) {
                 const QPointF local(at), global(list->mapToGlobal(at));
-                QMouseEvent twice(QEvent::MouseButtonDblClick, local, local, global, Qt::LeftButton, Qt::LeftButton, {});
+                QMouseEvent twice(QEvent::MouseButtonDblClick, local, local, global, Qt::LeftButton,
+                                  Qt::LeftButton, {});
                 QCoreApplication::sendEvent(list, &twice);
             }
             return {};
@@ -402,7 +430,8 @@ struct ScriptDriver::Impl {
             QWidget* w = std::get<QWidget*>(control);
             if (auto* combo = qobject_cast<QComboBox*>(w)) {
                 if (a.index < 0 || a.index >= combo->count())
-                    return "combo box " + std::to_string(a.id) + " has no item " + std::to_string(a.index);
+                    return "combo box " + std::to_string(a.id) + " has no item " +
+                           std::to_string(a.index);
                 // As the finger opens the list and taps the item.
                 combo->setFocus(Qt::MouseFocusReason);
                 combo->setCurrentIndex(a.index);
@@ -411,9 +440,11 @@ struct ScriptDriver::Impl {
             }
             if (auto* box = qobject_cast<QListWidget*>(w)) {
                 if (a.index < 0 || a.index >= box->count())
-                    return "list box " + std::to_string(a.id) + " has no item " + std::to_string(a.index);
+                    return "list box " + std::to_string(a.id) + " has no item " +
+                           std::to_string(a.index);
                 box->scrollToItem(box->item(a.index));
-                Tap(box, box->viewport()->mapTo(box, box->visualItemRect(box->item(a.index)).center()));
+                Tap(box,
+                    box->viewport()->mapTo(box, box->visualItemRect(box->item(a.index)).center()));
                 return {};
             }
             return "control " + std::to_string(a.id) + " is neither a combo box nor a list box";
@@ -432,7 +463,8 @@ struct ScriptDriver::Impl {
                 for (const char32_t c : ToQt(a.text).toStdU32String())
                     TypeCharacter(edit, c);
             }
-            QPushButton* button = a.kind == ActionKind::File ? files->OkButton() : files->CancelButton();
+            QPushButton* button =
+                a.kind == ActionKind::File ? files->OkButton() : files->CancelButton();
             Tap(button, button->rect().center());
             return {};
         }
@@ -478,8 +510,10 @@ struct ScriptDriver::Impl {
                     for (std::size_t row = 0; row < list->rows.size(); ++row) {
                         const auto& cellsOf = list->rows[row].cells;
                         std::vector<std::u16string> cells;
-                        for (std::size_t col = 0; col < std::max(list->columns.size(), std::size_t{1}); ++col)
-                            cells.push_back(col < cellsOf.size() ? cellsOf[col].toStdU16String() : std::u16string());
+                        for (std::size_t col = 0;
+                             col < std::max(list->columns.size(), std::size_t{1}); ++col)
+                            cells.push_back(col < cellsOf.size() ? cellsOf[col].toStdU16String()
+                                                                 : std::u16string());
                         control.rows.push_back(std::move(cells));
                         if (list->rows[row].state & LVIS_FOCUSED)
                             control.focused = static_cast<int>(row);
@@ -494,7 +528,8 @@ struct ScriptDriver::Impl {
     }
 };
 
-ScriptDriver::ScriptDriver(std::vector<ScriptAction> actions, Transcript& transcript, bool endTheProgram)
+ScriptDriver::ScriptDriver(std::vector<ScriptAction> actions, Transcript& transcript,
+                           bool endTheProgram)
     : m_impl(std::make_unique<Impl>(std::move(actions), transcript, endTheProgram)) {}
 
 ScriptDriver::~ScriptDriver() {
@@ -508,10 +543,14 @@ ScriptDriver::~ScriptDriver() {
 void ScriptDriver::Start() {
     Impl& d = *m_impl;
     CDialog::SetObserver({[&d](CDialog& dialog) { d.transcript.Open(dialog.GetTemplateId()); },
-                          [&d](CDialog& dialog, int result) { d.transcript.Close(dialog.GetTemplateId(), result); }});
+                          [&d](CDialog& dialog, int result) {
+                              d.transcript.Close(dialog.GetTemplateId(), result);
+                          }});
     SetMessageBoxObserver({[&d](const MessageBoxRequest& shown) { d.transcript.MessageBox(shown); },
                            [&d](int answer) { d.transcript.Answer(answer); }});
-    platform::SetShellObserver({[&d](std::u16string_view path, std::u16string_view cmdline) { d.transcript.Launch(path, cmdline); },
+    platform::SetShellObserver({[&d](std::u16string_view path, std::u16string_view cmdline) {
+                                    d.transcript.Launch(path, cmdline);
+                                },
                                 [&d](std::u16string_view number) { d.transcript.Call(number); }});
     SetBubbleObserver({[&d](const Notification& n) { d.transcript.Bubble(n.title, n.html); },
                        [&d] { d.transcript.BubbleRemoved(); }});
@@ -520,9 +559,13 @@ void ScriptDriver::Start() {
     d.timer.start(10);
 }
 
-bool ScriptDriver::Finished() const { return m_impl->finished; }
+bool ScriptDriver::Finished() const {
+    return m_impl->finished;
+}
 
-int ScriptDriver::ExitCode() const { return m_impl->exitCode; }
+int ScriptDriver::ExitCode() const {
+    return m_impl->exitCode;
+}
 
 void ScriptDriver::ProgramEnded() {
     Impl& d = *m_impl;

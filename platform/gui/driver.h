@@ -17,7 +17,8 @@ class ScriptDriver {
 public:
     // endTheProgram: when the run is over, every window's loop is ended (the program's own
     // run); in-process tests leave their windows to the script.
-    ScriptDriver(std::vector<ScriptAction> actions, Transcript& transcript, bool endTheProgram = true);
+    ScriptDriver(std::vector<ScriptAction> actions, Transcript& transcript,
+                 bool endTheProgram = true);
     ~ScriptDriver();
     ScriptDriver(const ScriptDriver&) = delete;
     ScriptDriver& operator=(const ScriptDriver&) = delete;

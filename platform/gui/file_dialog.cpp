@@ -37,9 +37,13 @@ const QRect kListRect(kMargin, kNavBar + 22, kWidth - 2 * kMargin, 186);
 const QRect kTypeLine(kMargin, kNavBar + 212, kWidth - 2 * kMargin, 18);
 const QRect kNameLine(kMargin, kNavBar + 236, kWidth - 2 * kMargin, 22);
 
-QString ToQt(std::u16string_view s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
+QString ToQt(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 std::u16string DevicePath(const std::vector<std::u16string>& parts) {
     if (parts.empty())
@@ -112,8 +116,9 @@ bool MatchesFilter(std::u16string_view name, std::u16string_view filter) {
 }
 
 FileDialogWidget::FileDialogWidget(QWidget* screen, Request request)
-    : QWidget(screen), m_request(std::move(request)), m_list(new QListWidget(this)), m_edit(new QLineEdit(this)),
-      m_ok(new QPushButton(QStringLiteral("确定"), this)), m_cancel(new QPushButton(QStringLiteral("取消"), this)) {
+    : QWidget(screen), m_request(std::move(request)), m_list(new QListWidget(this)),
+      m_edit(new QLineEdit(this)), m_ok(new QPushButton(QStringLiteral("确定"), this)),
+      m_cancel(new QPushButton(QStringLiteral("取消"), this)) {
     if (m_request.title.empty())
         m_request.title = u"打开";
     setGeometry(0, 0, kWidth, kHeight);
@@ -129,7 +134,8 @@ FileDialogWidget::FileDialogWidget(QWidget* screen, Request request)
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A tap opens a folder or takes a file, once the list is done with the tap.
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        QMetaObject::invokeMethod(this, [this, row = m_list->row(item)] { Activate(row); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, row = m_list->row(item)] { Activate(row); }, Qt::QueuedConnection);
     });
     m_edit->setGeometry(kNameLine.adjusted(kLabelWidth, 0, 0, 0));
     connect(m_edit, &QLineEdit::returnPressed, this, [this] { Accept(); });
@@ -145,7 +151,8 @@ FileDialogWidget::FileDialogWidget(QWidget* screen, Request request)
     // Where to start: the folder named, or the folder of the file named (which goes into
     // the edit field); else My Documents, else the root. A bare name is in My Documents.
     m_folder = u"\\My Documents";
-    const std::u16string start = m_request.start.empty() ? std::u16string() : Resolve(m_request.start);
+    const std::u16string start =
+        m_request.start.empty() ? std::u16string() : Resolve(m_request.start);
     if (start.empty() || !Enter(start)) {
         const auto parts = platform::SplitDevicePath(start);
         if (!parts.empty() && Enter(DevicePath({parts.begin(), parts.end() - 1})))
@@ -231,7 +238,8 @@ void FileDialogWidget::Activate(int row) {
 
 std::u16string FileDialogWidget::Resolve(std::u16string_view typed) const {
     const bool fromRoot = std::any_of(typed.begin(), typed.end(), IsSeparator);
-    std::vector<std::u16string> parts = fromRoot ? std::vector<std::u16string>{} : platform::SplitDevicePath(m_folder);
+    std::vector<std::u16string> parts =
+        fromRoot ? std::vector<std::u16string>{} : platform::SplitDevicePath(m_folder);
     for (auto& part : platform::SplitDevicePath(typed)) {
         if (part == u".")
             continue;
@@ -269,7 +277,8 @@ void FileDialogWidget::Finish(std::optional<std::u16string> result) {
 std::optional<std::u16string> FileDialogWidget::Exec() {
     g_open.emplace_back(this);
     RunOverlay(*this, m_loop, false, [this] { m_edit->setFocus(Qt::OtherFocusReason); });
-    g_open.erase(std::remove(g_open.begin(), g_open.end(), QPointer<FileDialogWidget>(this)), g_open.end());
+    g_open.erase(std::remove(g_open.begin(), g_open.end(), QPointer<FileDialogWidget>(this)),
+                 g_open.end());
     return m_result;
 }
 
@@ -283,14 +292,17 @@ void FileDialogWidget::paintEvent(QPaintEvent*) {
     bold.setBold(true);
     p.setFont(bold);
     p.setPen(Qt::white);
-    p.drawText(QRect(6, 0, kWidth - 12, kNavBar), Qt::AlignVCenter | Qt::AlignLeft, ToQt(m_request.title));
+    p.drawText(QRect(6, 0, kWidth - 12, kNavBar), Qt::AlignVCenter | Qt::AlignLeft,
+               ToQt(m_request.title));
     p.setFont(font());
 
     const auto line = [&](const QRect& r, const QString& label, const QString& value) {
         p.setPen(Qt::black);
-        p.drawText(QRect(r.left(), r.top(), kLabelWidth, r.height()), Qt::AlignVCenter | Qt::AlignLeft, label);
+        p.drawText(QRect(r.left(), r.top(), kLabelWidth, r.height()),
+                   Qt::AlignVCenter | Qt::AlignLeft, label);
         const QRect rest = r.adjusted(kLabelWidth, 0, 0, 0);
-        p.drawText(rest, Qt::AlignVCenter | Qt::AlignLeft, fontMetrics().elidedText(value, Qt::ElideLeft, rest.width()));
+        p.drawText(rest, Qt::AlignVCenter | Qt::AlignLeft,
+                   fontMetrics().elidedText(value, Qt::ElideLeft, rest.width()));
     };
     line(kFolderLine, QStringLiteral("文件夹:"), ToQt(m_folder));
     line(kTypeLine, QStringLiteral("类型:"),
@@ -311,8 +323,12 @@ void FileDialogWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 // Taps beside the controls end here: nothing behind the dialog takes input while it shows.
-void FileDialogWidget::mousePressEvent(QMouseEvent* event) { event->accept(); }
-void FileDialogWidget::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void FileDialogWidget::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+void FileDialogWidget::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 } // namespace platform::gui
 
@@ -320,7 +336,8 @@ bool GetOpenFileName(OPENFILENAME& ofn) {
     using namespace platform::gui;
     std::optional<std::u16string> chosen;
     if (PhoneScreen* screen = PhoneScreen::Instance()) {
-        FileDialogWidget dialog(screen, {ofn.title.str(), ofn.filterName.str(), ofn.filter.str(), ofn.file.str()});
+        FileDialogWidget dialog(
+            screen, {ofn.title.str(), ofn.filterName.str(), ofn.filter.str(), ofn.file.str()});
         chosen = dialog.Exec();
     }
     if (!chosen || ofn.maxFile < 1 || chosen->size() > static_cast<std::size_t>(ofn.maxFile - 1)) {

@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStyleFactory>
 #include <cstdlib>
@@ -36,7 +36,8 @@ void UseOffscreenPlatform() {
     // written.
     QSaveFile file(config);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(R"({"windowFrameMargins":false,"screens":[{"name":"phone","width":240,"height":320,"logicalDpi":96,"dpr":1.0}]})");
+        file.write(
+            R"({"windowFrameMargins":false,"screens":[{"name":"phone","width":240,"height":320,"logicalDpi":96,"dpr":1.0}]})");
         file.commit();
     }
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.toLocal8Bit());
@@ -87,9 +88,13 @@ GuiApplication::GuiApplication(int& argc, char** argv, const GuiOptions& options
     StartUiQueue();
 }
 
-GuiApplication::~GuiApplication() { StopUiQueue(); }
+GuiApplication::~GuiApplication() {
+    StopUiQueue();
+}
 
-PhoneScreen& GuiApplication::Screen() { return *m_impl->screen; }
+PhoneScreen& GuiApplication::Screen() {
+    return *m_impl->screen;
+}
 
 std::string GuiApplication::FontFamily() const {
     return QFontInfo(QApplication::font()).family().toStdString();

@@ -27,7 +27,7 @@ public:
     std::vector<Column> columns;
     std::vector<Row> rows;
     std::uint32_t style = 0, extendedStyle = 0; // LVS_ and LVS_EX_ bits
-    CListCtrl* owner = nullptr; // the program's object bound to it, if any
+    CListCtrl* owner = nullptr;                 // the program's object bound to it, if any
 
     int RowHeight() const;
     QRect RowRect(int row) const;

@@ -19,7 +19,8 @@ QPointer<QWidget> g_focus;
 void TrackFocus() {
     static const bool tracking = [] {
         g_focus = QApplication::focusWidget();
-        QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) { g_focus = now; });
+        QObject::connect(qApp, &QApplication::focusChanged, qApp,
+                         [](QWidget*, QWidget* now) { g_focus = now; });
         return true;
     }();
     (void)tracking;
@@ -51,7 +52,8 @@ std::uint32_t ListViewWidget::StyleOf(std::uint32_t templateStyle) {
     return style;
 }
 
-ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id) : QWidget(parent), m_dialog(dialog), m_id(id) {
+ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id)
+    : QWidget(parent), m_dialog(dialog), m_id(id) {
     TrackFocus();
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
@@ -67,7 +69,8 @@ ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id) : QWidg
             // The gesture goes to the list's object first, at the point of the screen.
             if (owner) {
                 PhoneScreen* screen = PhoneScreen::Instance();
-                const QPoint at = screen && screen->isAncestorOf(this) ? mapTo(screen, m_pressedAt) : m_pressedAt;
+                const QPoint at =
+                    screen && screen->isAncestorOf(this) ? mapTo(screen, m_pressedAt) : m_pressedAt;
                 if (owner->OnHold({at.x(), at.y()}))
                     return;
             }
@@ -76,7 +79,9 @@ ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id) : QWidg
     });
 }
 
-int ListViewWidget::RowHeight() const { return fontMetrics().height() + 4; }
+int ListViewWidget::RowHeight() const {
+    return fontMetrics().height() + 4;
+}
 
 QRect ListViewWidget::RowRect(int row) const {
     int width = 0;
@@ -134,7 +139,9 @@ void ListViewWidget::mouseReleaseEvent(QMouseEvent*) {
     m_held = false;
 }
 
-void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event) { Tap(RowAt(event->position().toPoint()), true); }
+void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    Tap(RowAt(event->position().toPoint()), true);
+}
 
 // The dialog hears of the change from its controls' focus watcher; the list's object
 // hears of it here, once the list has taken it in.
@@ -162,11 +169,13 @@ void ListViewWidget::paintEvent(QPaintEvent*) {
         }
         if (rows[row].state & LVIS_SELECTED)
             painter.fillRect(r, palette().color(QPalette::Highlight));
-        painter.setPen(palette().color(rows[row].state & LVIS_SELECTED ? QPalette::HighlightedText : QPalette::Text));
+        painter.setPen(palette().color(rows[row].state & LVIS_SELECTED ? QPalette::HighlightedText
+                                                                       : QPalette::Text));
         int x = 0;
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const QString text = c < rows[row].cells.size() ? rows[row].cells[c] : QString();
-            painter.drawText(QRect(x + 2, r.top(), columns[c].width - 4, r.height()), Qt::AlignVCenter | Qt::AlignLeft, text);
+            painter.drawText(QRect(x + 2, r.top(), columns[c].width - 4, r.height()),
+                             Qt::AlignVCenter | Qt::AlignLeft, text);
             x += columns[c].width;
         }
     }
@@ -230,7 +239,8 @@ int CListCtrl::GetColumnWidth(int column) const {
 
 int CListCtrl::GetColumnFormat(int column) const {
     const ListViewWidget* list = ListOf(*this);
-    return list && column >= 0 && column < GetColumnCount() ? list->columns[column].format : LVCFMT_LEFT;
+    return list && column >= 0 && column < GetColumnCount() ? list->columns[column].format
+                                                            : LVCFMT_LEFT;
 }
 
 int CListCtrl::InsertItem(int item, const CString& text) {
@@ -341,7 +351,8 @@ void CListCtrl::UpdateWindow() {
 bool CListCtrl::IsChild(const CWnd* window) const {
     const ListViewWidget* list = ListOf(*this);
     const auto* other = window ? window->GetSafeHwnd() : nullptr;
-    return list && other && other->widget && list->isAncestorOf(other->widget.data()) && other->widget != list;
+    return list && other && other->widget && list->isAncestorOf(other->widget.data()) &&
+           other->widget != list;
 }
 
 void CListCtrl::DrawItem(CDC&, int, const CRect&) {}
@@ -350,4 +361,6 @@ void CListCtrl::OnSetFocus(CWnd*) {}
 
 void CListCtrl::OnKillFocus(CWnd*) {}
 
-bool CListCtrl::OnHold(CPoint) { return false; }
+bool CListCtrl::OnHold(CPoint) {
+    return false;
+}

@@ -39,7 +39,9 @@ int Track(const std::vector<MenuItem>& items, int menuId, int x, int y, MenuAnch
     return menu.Exec();
 }
 
-QString ToQt(const std::u16string& s) { return QString::fromStdU16String(s); }
+QString ToQt(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
 
 } // namespace
 
@@ -49,7 +51,8 @@ PopupMenuWidget::PopupMenuWidget(QWidget* screen, const std::vector<MenuItem>& i
     setGeometry(screen->rect());
     int width = kMinWidth, height = 2;
     for (const auto& item : m_items) {
-        width = std::max(width, fontMetrics().horizontalAdvance(ToQt(item.text)) + 2 * kTextPadding);
+        width =
+            std::max(width, fontMetrics().horizontalAdvance(ToQt(item.text)) + 2 * kTextPadding);
         height += item.IsSeparator() ? kSeparatorHeight : kRowHeight;
     }
     QPoint topLeft = at;
@@ -75,7 +78,9 @@ QRect PopupMenuWidget::ItemRect(int command) const {
     return {};
 }
 
-PopupMenuWidget* PopupMenuWidget::Active() { return g_active.data(); }
+PopupMenuWidget* PopupMenuWidget::Active() {
+    return g_active.data();
+}
 
 void PopupMenuWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -89,13 +94,15 @@ void PopupMenuWidget::paintEvent(QPaintEvent*) {
             p.drawLine(row.left() + 4, row.center().y(), row.right() - 4, row.center().y());
         } else {
             p.setPen(Qt::black);
-            p.drawText(row.adjusted(kTextPadding, 0, -kTextPadding, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                       ToQt(m_items[i].text));
+            p.drawText(row.adjusted(kTextPadding, 0, -kTextPadding, 0),
+                       Qt::AlignVCenter | Qt::AlignLeft, ToQt(m_items[i].text));
         }
     }
 }
 
-void PopupMenuWidget::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void PopupMenuWidget::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 // A tap on an item chooses it; a tap beside the menu dismisses it; a separator does nothing.
 void PopupMenuWidget::mouseReleaseEvent(QMouseEvent* event) {
@@ -147,7 +154,9 @@ int TrackSubMenu(int menuId, int position, int x, int y, MenuAnchor anchor) {
     return item.popup.empty() ? 0 : Track(item.popup, menuId, x, y, anchor);
 }
 
-void SetHoldObserver(std::function<void(std::optional<int>)> observer) { g_holdObserver = std::move(observer); }
+void SetHoldObserver(std::function<void(std::optional<int>)> observer) {
+    g_holdObserver = std::move(observer);
+}
 
 void detail::RunHoldGesture(const std::function<void()>& gesture) {
     bool reported = false;
@@ -188,7 +197,9 @@ void CMenuBar::Show(bool show) {
         return;
     m_shown = show;
     if (show) {
-        const auto text = [&](std::size_t i) { return i < m_items->size() ? ToQt((*m_items)[i].text) : QString(); };
+        const auto text = [&](std::size_t i) {
+            return i < m_items->size() ? ToQt((*m_items)[i].text) : QString();
+        };
         screen->SetSoftKeys(text(0), text(1));
         screen->onLeftSoftKey = [this] { TapSoftKey(0); };
         screen->onRightSoftKey = [this] { TapSoftKey(1); };
@@ -208,7 +219,8 @@ void CMenuBar::TapSoftKey(int key) {
     if (!item.popup.empty()) {
         const int top = PhoneScreen::kHeight - PhoneScreen::kMenuBarHeight;
         command = key == 0 ? TrackPopupMenu(item.popup, 0, top, MenuAnchor::BottomLeft)
-                           : TrackPopupMenu(item.popup, PhoneScreen::kWidth, top, MenuAnchor::BottomRight);
+                           : TrackPopupMenu(item.popup, PhoneScreen::kWidth, top,
+                                            MenuAnchor::BottomRight);
     }
     if (command != 0)
         m_owner.Dispatch(CNotice::Command, command);

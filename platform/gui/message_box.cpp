@@ -22,7 +22,9 @@ constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 22;
 constexpr int kPadding = 8;
 
-QString ToQt(const std::u16string& s) { return QString::fromStdU16String(s); }
+QString ToQt(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
 
 void DrawIcon(QPainter& p, const QRect& r, MsgIcon icon) {
     if (icon == MsgIcon::None)
@@ -44,14 +46,17 @@ void DrawIcon(QPainter& p, const QRect& r, MsgIcon icon) {
         f.setBold(true);
         p.setFont(f);
         p.setPen(Qt::white);
-        p.drawText(r, Qt::AlignCenter, icon == MsgIcon::Question ? QStringLiteral("?") : QStringLiteral("i"));
+        p.drawText(r, Qt::AlignCenter,
+                   icon == MsgIcon::Question ? QStringLiteral("?") : QStringLiteral("i"));
     }
     p.restore();
 }
 
 } // namespace
 
-std::u16string ProgramTitle() { return u"brenwick"; }
+std::u16string ProgramTitle() {
+    return u"brenwick";
+}
 
 MessageBoxWidget::MessageBoxWidget(QWidget* parent, MessageBoxRequest request)
     : QWidget(parent), m_request(std::move(request)) {
@@ -63,13 +68,16 @@ MessageBoxWidget::MessageBoxWidget(QWidget* parent, MessageBoxRequest request)
     // The text wraps at the box's width, beside the icon when there is one.
     const int textLeft = kPadding + (m_request.icon == MsgIcon::None ? 0 : kIconSize + kPadding);
     const int textWidth = kBoxWidth - textLeft - kPadding;
-    const QRect measured = fontMetrics().boundingRect(QRect(0, 0, textWidth, 1000), Qt::TextWordWrap,
-                                                      ToQt(m_request.text));
-    const int bodyHeight = std::max(m_request.icon == MsgIcon::None ? 0 : kIconSize, measured.height());
+    const QRect measured = fontMetrics().boundingRect(QRect(0, 0, textWidth, 1000),
+                                                      Qt::TextWordWrap, ToQt(m_request.text));
+    const int bodyHeight =
+        std::max(m_request.icon == MsgIcon::None ? 0 : kIconSize, measured.height());
     const int height = kCaptionHeight + kPadding + bodyHeight + kPadding + kButtonHeight + kPadding;
     m_box = QRect((width() - kBoxWidth) / 2, (this->height() - height) / 2, kBoxWidth, height);
-    m_iconRect = QRect(m_box.left() + kPadding, m_box.top() + kCaptionHeight + kPadding, kIconSize, kIconSize);
-    m_textRect = QRect(m_box.left() + textLeft, m_box.top() + kCaptionHeight + kPadding, textWidth, bodyHeight);
+    m_iconRect = QRect(m_box.left() + kPadding, m_box.top() + kCaptionHeight + kPadding, kIconSize,
+                       kIconSize);
+    m_textRect = QRect(m_box.left() + textLeft, m_box.top() + kCaptionHeight + kPadding, textWidth,
+                       bodyHeight);
 
     std::vector<std::pair<int, QString>> buttons;
     if (m_request.buttons == MsgButtons::YesNo)
@@ -77,11 +85,13 @@ MessageBoxWidget::MessageBoxWidget(QWidget* parent, MessageBoxRequest request)
     else
         buttons = {{kIdOk, QStringLiteral("确定")}};
     const int gap = kPadding * 2;
-    const int rowWidth = static_cast<int>(buttons.size()) * kButtonWidth + (static_cast<int>(buttons.size()) - 1) * gap;
+    const int rowWidth = static_cast<int>(buttons.size()) * kButtonWidth +
+                         (static_cast<int>(buttons.size()) - 1) * gap;
     int x = m_box.left() + (kBoxWidth - rowWidth) / 2;
     for (const auto& [answer, label] : buttons) {
         auto* button = new QPushButton(label, this);
-        button->setGeometry(x, m_box.bottom() - kPadding - kButtonHeight + 1, kButtonWidth, kButtonHeight);
+        button->setGeometry(x, m_box.bottom() - kPadding - kButtonHeight + 1, kButtonWidth,
+                            kButtonHeight);
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QPushButton::clicked, this, [this, a = answer] { Answer(a); });
         m_buttons.emplace_back(answer, button);
@@ -118,7 +128,8 @@ void MessageBoxWidget::paintEvent(QPaintEvent*) {
     p.setFont(font());
     DrawIcon(p, m_iconRect, m_request.icon);
     p.setPen(Qt::black);
-    p.drawText(m_textRect, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignVCenter, ToQt(m_request.text));
+    p.drawText(m_textRect, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignVCenter,
+               ToQt(m_request.text));
 }
 
 void MessageBoxWidget::keyPressEvent(QKeyEvent* event) {
@@ -130,8 +141,12 @@ void MessageBoxWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 // Taps beside the box end here: nothing behind a box takes input while it shows.
-void MessageBoxWidget::mousePressEvent(QMouseEvent* event) { event->accept(); }
-void MessageBoxWidget::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void MessageBoxWidget::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+void MessageBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 void MessageBoxWidget::Answer(int answer) {
     if (!m_loop || m_answer != 0)
@@ -146,7 +161,8 @@ int MessageBoxWidget::Exec() {
         if (g_observer.onShown)
             g_observer.onShown(m_request);
     });
-    g_open.erase(std::remove(g_open.begin(), g_open.end(), QPointer<MessageBoxWidget>(this)), g_open.end());
+    g_open.erase(std::remove(g_open.begin(), g_open.end(), QPointer<MessageBoxWidget>(this)),
+                 g_open.end());
     if (g_observer.onAnswered)
         g_observer.onAnswered(m_answer);
     return m_answer;
@@ -160,6 +176,8 @@ int ShowMessageBox(const MessageBoxRequest& request) {
     return box.Exec();
 }
 
-void SetMessageBoxObserver(MessageBoxObserver observer) { g_observer = std::move(observer); }
+void SetMessageBoxObserver(MessageBoxObserver observer) {
+    g_observer = std::move(observer);
+}
 
 } // namespace platform::gui

@@ -22,7 +22,8 @@ public:
     static constexpr int kSize = 32;
     explicit WaitCursor(QWidget* screen) : QWidget(screen) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        setGeometry((PhoneScreen::kWidth - kSize) / 2, (PhoneScreen::kHeight - kSize) / 2, kSize, kSize);
+        setGeometry((PhoneScreen::kWidth - kSize) / 2, (PhoneScreen::kHeight - kSize) / 2, kSize,
+                    kSize);
         hide();
     }
 
@@ -31,8 +32,9 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         QConicalGradient ring(rect().center(), 90);
-        const QColor colours[] = {QColor(0xe8, 0x30, 0x30), QColor(0xf0, 0xc0, 0x20), QColor(0x30, 0xa0, 0x40),
-                                  QColor(0x20, 0x60, 0xd0), QColor(0xe8, 0x30, 0x30)};
+        const QColor colours[] = {QColor(0xe8, 0x30, 0x30), QColor(0xf0, 0xc0, 0x20),
+                                  QColor(0x30, 0xa0, 0x40), QColor(0x20, 0x60, 0xd0),
+                                  QColor(0xe8, 0x30, 0x30)};
         for (int i = 0; i < 5; ++i)
             ring.setColorAt(i / 4.0, colours[i]);
         p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
@@ -61,7 +63,9 @@ PhoneScreen::~PhoneScreen() {
         g_instance = nullptr;
 }
 
-PhoneScreen* PhoneScreen::Instance() { return g_instance; }
+PhoneScreen* PhoneScreen::Instance() {
+    return g_instance;
+}
 
 void PhoneScreen::SetTitle(const QString& title) {
     m_title = title;
@@ -79,8 +83,12 @@ void PhoneScreen::SetSoftKeys(const QString& left, const QString& right) {
     update();
 }
 
-QRect PhoneScreen::OkRect() const { return {kWidth - 30, 3, 26, kNavBarHeight - 6}; }
-QRect PhoneScreen::LeftKeyRect() const { return {0, kHeight - kMenuBarHeight, kWidth / 2, kMenuBarHeight}; }
+QRect PhoneScreen::OkRect() const {
+    return {kWidth - 30, 3, 26, kNavBarHeight - 6};
+}
+QRect PhoneScreen::LeftKeyRect() const {
+    return {0, kHeight - kMenuBarHeight, kWidth / 2, kMenuBarHeight};
+}
 QRect PhoneScreen::RightKeyRect() const {
     return {kWidth / 2, kHeight - kMenuBarHeight, kWidth / 2, kMenuBarHeight};
 }
@@ -133,7 +141,9 @@ void PhoneScreen::mouseReleaseEvent(QMouseEvent* event) {
         call(onRightSoftKey);
 }
 
-QImage PhoneScreen::Shot() { return grab().toImage(); }
+QImage PhoneScreen::Shot() {
+    return grab().toImage();
+}
 
 void PhoneScreen::ChangeWaitCursor(int change) {
     const bool was = m_waits > 0;

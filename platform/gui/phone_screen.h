@@ -17,7 +17,9 @@ public:
     static constexpr int kHeight = 320;
     static constexpr int kNavBarHeight = 26;
     static constexpr int kMenuBarHeight = 26;
-    static QRect ClientRect() { return {0, kNavBarHeight, kWidth, kHeight - kNavBarHeight - kMenuBarHeight}; }
+    static QRect ClientRect() {
+        return {0, kNavBarHeight, kWidth, kHeight - kNavBarHeight - kMenuBarHeight};
+    }
 
     explicit PhoneScreen(QWidget* parent = nullptr);
     ~PhoneScreen() override;

@@ -12,7 +12,8 @@ namespace platform::gui {
 
 class PopupMenuWidget : public QWidget {
 public:
-    PopupMenuWidget(QWidget* screen, const std::vector<MenuItem>& items, QPoint at, MenuAnchor anchor);
+    PopupMenuWidget(QWidget* screen, const std::vector<MenuItem>& items, QPoint at,
+                    MenuAnchor anchor);
 
     QRect MenuRect() const { return m_menu; }
     // Where the item with a command is, in the screen's pixels (empty when it has none).

@@ -14,9 +14,13 @@ std::map<int, std::span<const unsigned char>> g_images;
 
 } // namespace
 
-int DialogUnitsToPixelsX(int units) { return (units * 3 + (units >= 0 ? 1 : -1)) / 2; }
+int DialogUnitsToPixelsX(int units) {
+    return (units * 3 + (units >= 0 ? 1 : -1)) / 2;
+}
 
-int DialogUnitsToPixelsY(int units) { return (units * 268 + (units >= 0 ? 85 : -85)) / 170; }
+int DialogUnitsToPixelsY(int units) {
+    return (units * 268 + (units >= 0 ? 85 : -85)) / 170;
+}
 
 void RegisterDialog(DialogTemplate dialog) {
     std::lock_guard lock(g_mutex);

@@ -29,28 +29,28 @@ enum class ControlKind {
 enum ControlStyle : std::uint32_t {
     kHidden = 1u << 0,
     kDisabled = 1u << 1,
-    kPassword = 1u << 2,      // edit: characters masked
-    kMultiLine = 1u << 3,     // edit: several lines; static/check box: text wraps
-    kVScroll = 1u << 4,       // a vertical scroll bar
-    kWantReturn = 1u << 5,    // multi-line edit: Enter makes a new line
+    kPassword = 1u << 2,   // edit: characters masked
+    kMultiLine = 1u << 3,  // edit: several lines; static/check box: text wraps
+    kVScroll = 1u << 4,    // a vertical scroll bar
+    kWantReturn = 1u << 5, // multi-line edit: Enter makes a new line
     kReadOnly = 1u << 6,
-    kAutoHScroll = 1u << 7,   // one-line edit scrolls sideways
-    kSorted = 1u << 8,        // combo box, list box
-    kDropDownList = 1u << 9,  // combo box without a text field
-    kDropDown = 1u << 10,     // combo box with an editable text field
-    kNotify = 1u << 11,       // list box tells its owner of double taps
-    kNoHeader = 1u << 12,     // list view without column headings
+    kAutoHScroll = 1u << 7,  // one-line edit scrolls sideways
+    kSorted = 1u << 8,       // combo box, list box
+    kDropDownList = 1u << 9, // combo box without a text field
+    kDropDown = 1u << 10,    // combo box with an editable text field
+    kNotify = 1u << 11,      // list box tells its owner of double taps
+    kNoHeader = 1u << 12,    // list view without column headings
     kShowSelAlways = 1u << 13,
     kSingleSel = 1u << 14,
-    kReport = 1u << 15,       // list view in report view
-    kRightAlign = 1u << 16,   // static text
+    kReport = 1u << 15,     // list view in report view
+    kRightAlign = 1u << 16, // static text
     kCenter = 1u << 17,
     kNoWrap = 1u << 18,
     kBorder = 1u << 19,
     kDefaultButton = 1u << 20,
-    kGroup = 1u << 21,        // the first radio button of a group
-    kIcon = 1u << 22,         // static: shows an icon resource
-    kBitmap = 1u << 23,       // static: shows a bitmap resource at its own size
+    kGroup = 1u << 21,  // the first radio button of a group
+    kIcon = 1u << 22,   // static: shows an icon resource
+    kBitmap = 1u << 23, // static: shows a bitmap resource at its own size
 };
 
 struct ControlTemplate {

@@ -362,12 +362,15 @@ namespace {
 
 // What any modal piece over the screen leaves a script: looking, waiting, running.
 bool AllowedWhileAnything(ActionKind kind) {
-    return kind == ActionKind::Dump || kind == ActionKind::Shot || kind == ActionKind::Wait || kind == ActionKind::Run;
+    return kind == ActionKind::Dump || kind == ActionKind::Shot || kind == ActionKind::Wait ||
+           kind == ActionKind::Run;
 }
 
 } // namespace
 
-bool AllowedWhileMessageBox(ActionKind kind) { return kind == ActionKind::Answer || AllowedWhileAnything(kind); }
+bool AllowedWhileMessageBox(ActionKind kind) {
+    return kind == ActionKind::Answer || AllowedWhileAnything(kind);
+}
 
 bool AllowedWhileFileDialog(ActionKind kind) {
     return kind == ActionKind::File || kind == ActionKind::FileCancel || kind == ActionKind::Pen ||

@@ -1,7 +1,7 @@
 #include "platform/gui/ui_thread.h"
 
-#include "platform/gui/ui_queue.h"
 #include "platform/clock.h"
+#include "platform/gui/ui_queue.h"
 
 #include <QSocketNotifier>
 #include <algorithm>
@@ -34,7 +34,8 @@ public:
         m_open = true;
         m_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { Drain(); });
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                         [this] { Drain(); });
     }
 
     // Drops what is still queued; waiting threads are told that it never ran.
@@ -142,13 +143,20 @@ bool WorkPending() {
     if (UiQueue::Get().Queued())
         return true;
     std::lock_guard lock(g_checksMutex);
-    return std::any_of(g_checks.begin(), g_checks.end(), [](const auto& check) { return check.second(); });
+    return std::any_of(g_checks.begin(), g_checks.end(),
+                       [](const auto& check) { return check.second(); });
 }
 
-void StartUiQueue() { UiQueue::Get().Start(); }
-void StopUiQueue() { UiQueue::Get().Stop(); }
+void StartUiQueue() {
+    UiQueue::Get().Start();
+}
+void StopUiQueue() {
+    UiQueue::Get().Stop();
+}
 
-void PostToUiThread(std::function<void()> work) { UiQueue::Get().Post(std::move(work)); }
+void PostToUiThread(std::function<void()> work) {
+    UiQueue::Get().Post(std::move(work));
+}
 
 bool RunOnUiThread(std::function<void()> work) {
     if (IsUiThread()) {
@@ -158,10 +166,13 @@ bool RunOnUiThread(std::function<void()> work) {
     return UiQueue::Get().RunAndWait(std::move(work));
 }
 
-bool IsUiThread() { return UiQueue::Get().OnUiThread(); }
+bool IsUiThread() {
+    return UiQueue::Get().OnUiThread();
+}
 
 void PauseThread(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(platform::ScaledMilliseconds(milliseconds)));
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(platform::ScaledMilliseconds(milliseconds)));
 }
 
 } // namespace platform::gui

@@ -25,7 +25,9 @@ void ChangeWaitCursor(int change) {
 
 } // namespace
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
@@ -40,19 +42,33 @@ void CWinApp::SetDialogBkColor(std::uint32_t background, std::uint32_t text) {
     QApplication::setPalette(palette);
 }
 
-HICON CWinApp::LoadIcon(int id) const { return ::LoadIcon(id); }
+HICON CWinApp::LoadIcon(int id) const {
+    return ::LoadIcon(id);
+}
 
-HICON LoadIcon(int id) { return platform::gui::FindImage(id).empty() ? HICON{} : HICON{id}; }
+HICON LoadIcon(int id) {
+    return platform::gui::FindImage(id).empty() ? HICON{} : HICON{id};
+}
 
-void CWinApp::BeginWaitCursor() { ChangeWaitCursor(+1); }
+void CWinApp::BeginWaitCursor() {
+    ChangeWaitCursor(+1);
+}
 
-void CWinApp::EndWaitCursor() { ChangeWaitCursor(-1); }
+void CWinApp::EndWaitCursor() {
+    ChangeWaitCursor(-1);
+}
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-CWaitCursor::CWaitCursor() { ChangeWaitCursor(+1); }
+CWaitCursor::CWaitCursor() {
+    ChangeWaitCursor(+1);
+}
 
-CWaitCursor::~CWaitCursor() { ChangeWaitCursor(-1); }
+CWaitCursor::~CWaitCursor() {
+    ChangeWaitCursor(-1);
+}
 
 namespace platform::gui {
 

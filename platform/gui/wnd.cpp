@@ -100,7 +100,8 @@ bool CWnd::HasFocus() const {
 
 int CWnd::MessageBox(const CString& text, const CString& caption, unsigned type) {
     using namespace platform::gui;
-    MessageBoxRequest request{text.str(), caption.str(), (type & MB_YESNO) ? MsgButtons::YesNo : MsgButtons::Ok,
+    MessageBoxRequest request{text.str(), caption.str(),
+                              (type & MB_YESNO) ? MsgButtons::YesNo : MsgButtons::Ok,
                               MsgIcon::None};
     if (type & MB_ICONSTOP)
         request.icon = MsgIcon::Stop;

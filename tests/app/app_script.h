@@ -35,7 +35,8 @@ protected:
         ASSERT_EQ(testing_support::Run(args).exitCode, 0);
     }
     std::string RegDump(const std::string& path) {
-        return testing_support::Run({BRENWICK_PHONE, "--device", Device(), "reg", "dump", path}).out;
+        return testing_support::Run({BRENWICK_PHONE, "--device", Device(), "reg", "dump", path})
+            .out;
     }
     std::string SettingsDump() { return RegDump("HKLM\\Software\\Microsoft\\Brenwick"); }
     // A brenwick-phone command line for a script's run action.
@@ -48,8 +49,9 @@ protected:
     std::pair<std::vector<std::string>, int> Script(const std::string& text, bool dumps = false) {
         const fs::path script = m_dir / "run.script", transcript = m_dir / "run.jsonl";
         std::ofstream(script) << text;
-        const auto run = testing_support::Run(
-            {BRENWICK_APP, "--device", Device(), "--script", script.string(), "--transcript", transcript.string()});
+        const auto run =
+            testing_support::Run({BRENWICK_APP, "--device", Device(), "--script", script.string(),
+                                  "--transcript", transcript.string()});
         std::vector<std::string> lines;
         std::ifstream in(transcript);
         for (std::string line; std::getline(in, line);)

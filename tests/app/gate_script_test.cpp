@@ -8,7 +8,8 @@ namespace {
 
 using GateScriptTest = testing_support::AppScriptTest;
 
-const std::string kEmptyBox = R"({"ev":"msgbox","text":"密码不能为空！","caption":"短信防火墙","icon":"stop","buttons":"ok"})";
+const std::string kEmptyBox =
+    R"({"ev":"msgbox","text":"密码不能为空！","caption":"短信防火墙","icon":"stop","buttons":"ok"})";
 const std::string kMismatchBox =
     R"({"ev":"msgbox","text":"输入密码不一致，请重新输入！","caption":"短信防火墙","icon":"stop","buttons":"ok"})";
 const std::string kWrongBox =
@@ -29,12 +30,15 @@ tap 1
 ok
 )");
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         R"({"ev":"open","window":102})", R"({"ev":"open","window":133})", kEmptyBox, kOkAnswer,
-                         kMismatchBox, kOkAnswer, R"({"ev":"close","window":133,"result":1})",
-                         R"({"ev":"close","window":102,"result":1})", R"({"ev":"end","code":0})"}))
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  R"({"ev":"open","window":102})", R"({"ev":"open","window":133})", kEmptyBox,
+                  kOkAnswer, kMismatchBox, kOkAnswer, R"({"ev":"close","window":133,"result":1})",
+                  R"({"ev":"close","window":102,"result":1})", R"({"ev":"end","code":0})"}))
         << "the second try starts from two empty entries";
-    EXPECT_EQ(SettingsDump(), "{\"keys\":[\n{\"path\":\"HKLM\\\\Software\\\\Microsoft\\\\Brenwick\",\"values\":[[\"PWD\",\"密1\"]]}\n]}\n");
+    EXPECT_EQ(SettingsDump(),
+              "{\"keys\":[\n{\"path\":\"HKLM\\\\Software\\\\Microsoft\\\\Brenwick\",\"values\":[["
+              "\"PWD\",\"密1\"]]}\n]}\n");
 }
 
 TEST_F(GateScriptTest, AWrongPasswordIsRefusedAgainAndAgain) {
@@ -54,9 +58,11 @@ tap 1
 ok
 )");
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(lines, (std::vector<std::string>{R"({"ev":"open","window":102})", R"({"ev":"open","window":133})", kWrongBox,
-                                               kOkAnswer, kWrongBox, kOkAnswer, R"({"ev":"close","window":133,"result":1})",
-                                               R"({"ev":"close","window":102,"result":1})", R"({"ev":"end","code":0})"}))
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  R"({"ev":"open","window":102})", R"({"ev":"open","window":133})", kWrongBox,
+                  kOkAnswer, kWrongBox, kOkAnswer, R"({"ev":"close","window":133,"result":1})",
+                  R"({"ev":"close","window":102,"result":1})", R"({"ev":"end","code":0})"}))
         << "each wrong try clears the entry, so the keypad's 1234 is the whole text";
 }
 
@@ -65,13 +71,17 @@ TEST_F(GateScriptTest, CancelEndsTheProgramAndWritesNothing) {
         if (passwordSet)
             Phone({"reg", "set", "HKLM\\Software\\Microsoft\\Brenwick", "PWD", "1234"});
         // Looking for "PWD" creates the settings key on the first start, with nothing in it.
-        const std::string before = passwordSet ? SettingsDump()
-                                               : "{\"keys\":[\n{\"path\":\"HKLM\\\\Software\\\\Microsoft\\\\Brenwick\",\"values\":[]}\n]}\n";
+        const std::string before =
+            passwordSet ? SettingsDump()
+                        : "{\"keys\":[\n{\"path\":\"HKLM\\\\Software\\\\Microsoft\\\\Brenwick\","
+                          "\"values\":[]}\n]}\n";
         const auto [lines, code] = Script("type 1014 \"1\"\ntap 2\n");
         EXPECT_EQ(code, 0);
-        EXPECT_EQ(lines, (std::vector<std::string>{R"({"ev":"open","window":102})", R"({"ev":"open","window":133})",
+        EXPECT_EQ(lines, (std::vector<std::string>{R"({"ev":"open","window":102})",
+                                                   R"({"ev":"open","window":133})",
                                                    R"({"ev":"close","window":133,"result":2})",
-                                                   R"({"ev":"close","window":102,"result":2})", R"({"ev":"end","code":0})"}));
+                                                   R"({"ev":"close","window":102,"result":2})",
+                                                   R"({"ev":"end","code":0})"}));
         EXPECT_EQ(SettingsDump(), before);
     }
 }
@@ -79,8 +89,9 @@ TEST_F(GateScriptTest, CancelEndsTheProgramAndWritesNothing) {
 TEST_F(GateScriptTest, ABrokenScriptIsRefusedBeforeTheProgramStarts) {
     const auto [lines, code] = Script("tap 1\ntapp 2\n");
     EXPECT_EQ(code, 2);
-    EXPECT_EQ(lines, (std::vector<std::string>{R"({"ev":"error","line":2,"message":"unknown action 'tapp'"})",
-                                               R"({"ev":"end","code":2})"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         R"({"ev":"error","line":2,"message":"unknown action 'tapp'"})",
+                         R"({"ev":"end","code":2})"}));
 }
 
 // The menu bar tells the full program (129) from the reduced one (138), and only the full
@@ -104,17 +115,21 @@ TEST_F(GateScriptTest, WhatIsTypedDecidesHowTheProgramOpens) {
         else
             Phone({"reg", "del", "HKLM\\Software\\Microsoft\\Brenwick", "PWDBK"});
         const std::string settings = SettingsDump();
-        const auto [lines, code] = Script("type 1014 \"" + std::string(c.typed) + "\"\ntap 1\ndump\nok\n", true);
+        const auto [lines, code] =
+            Script("type 1014 \"" + std::string(c.typed) + "\"\ntap 1\ndump\nok\n", true);
         EXPECT_EQ(code, 0) << c.typed;
         ASSERT_EQ(lines.size(), 6u) << c.typed;
         EXPECT_EQ(lines[2], R"({"ev":"close","window":133,"result":1})");
         const std::string& dump = lines[3];
-        EXPECT_NE(dump.find("\"menubar\":" + std::to_string(c.menubar)), std::string::npos) << c.typed << ": " << dump;
+        EXPECT_NE(dump.find("\"menubar\":" + std::to_string(c.menubar)), std::string::npos)
+            << c.typed << ": " << dump;
         const bool full = c.menubar == 129;
         for (const char* button : {R"({"id":1013,)", R"({"id":1005,)"}) {
             const auto at = dump.find(button);
             ASSERT_NE(at, std::string::npos);
-            EXPECT_EQ(dump.find(full ? R"("visible":true)" : R"("visible":false)", at) < dump.find("}", at), true)
+            EXPECT_EQ(dump.find(full ? R"("visible":true)" : R"("visible":false)", at) <
+                          dump.find("}", at),
+                      true)
                 << c.typed << ": " << button;
         }
         EXPECT_EQ(SettingsDump(), settings) << "the check writes nothing";
@@ -139,7 +154,8 @@ dump
     EXPECT_EQ(code, 0);
     ASSERT_GE(lines.size(), 3u);
     const std::string& dump = lines[2];
-    EXPECT_NE(dump.find(R"({"id":1014,"kind":"edit","text":"2")"), std::string::npos) << "\"<-\" on an empty entry leaves it empty: " << dump;
+    EXPECT_NE(dump.find(R"({"id":1014,"kind":"edit","text":"2")"), std::string::npos)
+        << "\"<-\" on an empty entry leaves it empty: " << dump;
     EXPECT_NE(dump.find(R"({"id":1003,"kind":"edit","text":"30")"), std::string::npos) << dump;
 }
 

@@ -48,9 +48,11 @@ TEST_F(MainWindowTest, TheFirewallSwitchSaysSoWhenTheStoreRefuses) {
         ASSERT_GE(lines.size(), 8u);
         EXPECT_EQ(lines[5], failed) << lines[4];
         const std::string& dump = lines[7];
-        EXPECT_NE(dump.find(off ? R"("title":"Brenwick关闭")" : R"("title":"Brenwick开启")"), std::string::npos)
+        EXPECT_NE(dump.find(off ? R"("title":"Brenwick关闭")" : R"("title":"Brenwick开启")"),
+                  std::string::npos)
             << "the title stays: " << dump;
-        EXPECT_NE(dump.find(off ? R"({"id":1005,"kind":"button","text":"开")" : R"({"id":1005,"kind":"button","text":"关")"),
+        EXPECT_NE(dump.find(off ? R"({"id":1005,"kind":"button","text":"开")"
+                                : R"({"id":1005,"kind":"button","text":"关")"),
                   std::string::npos);
         CString stop;
         EXPECT_EQ(CRegistryStore::ReadString(keys::kSettings, u"stop", stop), off ? 0 : 1);
@@ -71,11 +73,14 @@ TEST_F(MainWindowTest, Screenshots) {
     Store(keys::kSettings, u"PWDBK", u"9999");
     const auto shot = [&](const char* name) { return "shot \"" + (dir / name).string() + "\"\n"; };
 
-    auto lines = Drive(kLogin + "row 1001 1\n" + shot("main-red.png") + "dump\ntap 1013\nrow 1001 0\n" + shot("main-black.png"));
+    auto lines = Drive(kLogin + "row 1001 1\n" + shot("main-red.png") +
+                       "dump\ntap 1013\nrow 1001 0\n" + shot("main-black.png"));
     ASSERT_GE(lines.size(), 4u);
     const std::string& red = lines[3];
-    EXPECT_NE(red.find(R"("rows":[["[*]张三","13800138000","*"],["欧阳先生的工作单位电话号码","13912345678","*"],["李四","+8613700001111",""]])"),
-              std::string::npos)
+    EXPECT_NE(
+        red.find(
+            R"("rows":[["[*]张三","13800138000","*"],["欧阳先生的工作单位电话号码","13912345678","*"],["李四","+8613700001111",""]])"),
+        std::string::npos)
         << red;
     lines = Drive("type 1014 \"9999\"\ntap 1\n" + shot("main-reduced.png"));
     for (const char* name : {"main-red.png", "main-black.png", "main-reduced.png"})

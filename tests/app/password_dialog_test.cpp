@@ -40,8 +40,8 @@ TEST_F(PasswordDialogTest, WhatATextOpens) {
     const Case cases[] = {
         {u"1234", nullptr, "1234", CPasswordDlg::kMainPassword},
         {u"1234", u"99", "99", CPasswordDlg::kBackupPassword},
-        {u"1234", nullptr, "*", CPasswordDlg::kBackupPassword}, // no backup password: "*" opens it
-        {u"1234", u"", "*", CPasswordDlg::kBackupPassword},     // an empty one counts as none
+        {u"1234", nullptr, "*", CPasswordDlg::kBackupPassword},  // no backup password: "*" opens it
+        {u"1234", u"", "*", CPasswordDlg::kBackupPassword},      // an empty one counts as none
         {u"1234", u"1234", "1234", CPasswordDlg::kMainPassword}, // the main password wins
         {u"Ab", nullptr, "ab", -1},                              // exact, case-sensitive
     };
@@ -53,7 +53,8 @@ TEST_F(PasswordDialogTest, WhatATextOpens) {
         CPasswordDlg dlg;
         dlg.m_mode = CPasswordDlg::kCheck;
         dlg.m_outcome = -1;
-        const auto lines = Drive(dlg, "type 1014 \"" + c.typed + "\"\ntap 1\n" + (c.outcome < 0 ? "answer ok\ntap 2\n" : ""));
+        const auto lines = Drive(dlg, "type 1014 \"" + c.typed + "\"\ntap 1\n" +
+                                          (c.outcome < 0 ? "answer ok\ntap 2\n" : ""));
         EXPECT_EQ(dlg.m_outcome, c.outcome) << c.typed;
         EXPECT_EQ(lines.back(), R"({"ev":"end","code":0})") << c.typed;
     }
@@ -64,7 +65,8 @@ TEST_F(PasswordDialogTest, TheKeypadTypesIntoTheEntryThatHadTheFocus) {
     dlg.m_mode = CPasswordDlg::kSet;
     // The first entry has the focus from the start; "<-" on the empty second entry leaves
     // it empty; the keypad then types where the focus was last.
-    Drive(dlg, "tap 1009\ntap 1010\nfocus 1003\ntap 1026\ntap 1011\ntap 1026\ntap 1026\ntap 1025\nfocus 1014\ntap 1026\n"
+    Drive(dlg, "tap 1009\ntap 1010\nfocus 1003\ntap 1026\ntap 1011\ntap 1026\ntap 1026\ntap "
+               "1025\nfocus 1014\ntap 1026\n"
                "dump\ncancel\n");
     EXPECT_EQ(dlg.m_firstEntry, u"1");
     EXPECT_EQ(dlg.m_secondEntry, u"0");
@@ -96,7 +98,8 @@ TEST_F(PasswordDialogTest, ScreenshotsOfBothModesAndAnErrorBox) {
         const char* steps; // before the shot; a message box shows at the shot when answer follows
         const char* after;
     } shots[] = {
-        {CPasswordDlg::kSet, "password-set.png", "tap 1009\ntap 1010\ntap 1011\nfocus 1003\ntap 1009\n", "cancel\n"},
+        {CPasswordDlg::kSet, "password-set.png",
+         "tap 1009\ntap 1010\ntap 1011\nfocus 1003\ntap 1009\n", "cancel\n"},
         {CPasswordDlg::kCheck, "password-check.png", "tap 1009\ntap 1010\n", "cancel\n"},
         {CPasswordDlg::kSet, "password-error.png", "tap 1\n", "answer ok\ncancel\n"},
     };
@@ -105,7 +108,8 @@ TEST_F(PasswordDialogTest, ScreenshotsOfBothModesAndAnErrorBox) {
         dlg.m_mode = shot.mode;
         const std::string file = (dir / shot.file).string();
         std::filesystem::remove(file);
-        const auto lines = Drive(dlg, std::string(shot.steps) + "shot \"" + file + "\"\n" + shot.after);
+        const auto lines =
+            Drive(dlg, std::string(shot.steps) + "shot \"" + file + "\"\n" + shot.after);
         EXPECT_EQ(lines.back(), R"({"ev":"end","code":0})") << shot.file;
         EXPECT_TRUE(std::filesystem::exists(file)) << file;
     }

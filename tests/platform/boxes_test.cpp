@@ -48,7 +48,9 @@ protected:
 
 private:
     void OnBranch() { notices.push_back("branch " + std::to_string(m_branch.GetCurSel())); }
-    void OnPhrase() { notices.push_back("phrase " + m_phrases.GetText(m_phrases.GetCurSel()).ToUtf8()); }
+    void OnPhrase() {
+        notices.push_back("phrase " + m_phrases.GetText(m_phrases.GetCurSel()).ToUtf8());
+    }
 };
 
 TEST(BoxesTest, ItemsChoicesAndTheComboText) {
@@ -62,17 +64,24 @@ TEST(BoxesTest, ItemsChoicesAndTheComboText) {
                      {1034, ControlKind::ListBox, u"", 4, 44, 150, 80, kSorted | kNotify}},
                     true});
     CBoxesDlg dlg;
-    const auto result = testing_support::DriveDialog(dlg, "select 1031 1\nselect 1034 2\ndump\ndblrow 1034 1\nselect 1031 7\n");
+    const auto result = testing_support::DriveDialog(
+        dlg, "select 1031 1\nselect 1034 2\ndump\ndblrow 1034 1\nselect 1031 7\n");
     EXPECT_EQ(result.exitCode, 2) << "there is no item 7";
     EXPECT_EQ(dlg.notices, (std::vector<std::string>{"branch 1", "phrase A 我在开会"}));
     ASSERT_GE(result.lines.size(), 3u);
     const std::string& dump = result.lines[result.lines.size() - 3];
     EXPECT_TRUE(dump.starts_with(R"({"ev":"dump")")) << dump;
-    EXPECT_NE(dump.find(R"("items":["红名单收件箱","红名单发件箱"],"current":1)"), std::string::npos) << dump;
-    EXPECT_NE(dump.find(R"("text":"长","visible":true)"), std::string::npos) << "the field chose the item it begins" << dump;
-    EXPECT_NE(dump.find(R"("items":["<hint>","A 我在开会","b 晚点再说"],"current":2)"), std::string::npos)
-        << "sorted without regard to case\n" << dump;
-    EXPECT_EQ(result.lines[result.lines.size() - 2], R"({"ev":"error","line":5,"message":"combo box 1031 has no item 7"})");
+    EXPECT_NE(dump.find(R"("items":["红名单收件箱","红名单发件箱"],"current":1)"),
+              std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find(R"("text":"长","visible":true)"), std::string::npos)
+        << "the field chose the item it begins" << dump;
+    EXPECT_NE(dump.find(R"("items":["<hint>","A 我在开会","b 晚点再说"],"current":2)"),
+              std::string::npos)
+        << "sorted without regard to case\n"
+        << dump;
+    EXPECT_EQ(result.lines[result.lines.size() - 2],
+              R"({"ev":"error","line":5,"message":"combo box 1031 has no item 7"})");
 }
 
 } // namespace

@@ -23,7 +23,10 @@ TEST(BubbleTest, AWorkerShowsABubbleThatGoesWhenRemovedOrWhenItsTimeIsUp) {
     std::vector<std::u16string> told;
     SetBubbleObserver({[&](const Notification& n) { told.push_back(n.title + u"|" + n.html); },
                        [&] { told.push_back(u"removed"); }});
-    std::thread worker([] { AddNotification({kClass, 10000, u"短消息服务", u"<HTML><BODY>消息已发送\r\n</BODY></HTML>", 0}); });
+    std::thread worker([] {
+        AddNotification(
+            {kClass, 10000, u"短消息服务", u"<HTML><BODY>消息已发送\r\n</BODY></HTML>", 0});
+    });
     worker.join();
     RunEventsUntil([] { return BubbleShowing(); });
     EXPECT_EQ(BubbleTitle(), u"短消息服务");
@@ -44,8 +47,9 @@ TEST(BubbleTest, AWorkerShowsABubbleThatGoesWhenRemovedOrWhenItsTimeIsUp) {
     RunEventsUntil([] { return !BubbleShowing(); });
     platform::SetTimeScale(1);
     SetBubbleObserver({});
-    EXPECT_EQ(told, (std::vector<std::u16string>{u"短消息服务|<HTML><BODY>消息已发送\r\n</BODY></HTML>", u"removed",
-                                                 u"短消息服务|x", u"removed"}));
+    EXPECT_EQ(told,
+              (std::vector<std::u16string>{u"短消息服务|<HTML><BODY>消息已发送\r\n</BODY></HTML>",
+                                           u"removed", u"短消息服务|x", u"removed"}));
 }
 
 } // namespace

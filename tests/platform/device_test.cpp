@@ -67,7 +67,8 @@ TEST(DeviceTest, ALaterOpenKeepsWhatTheOwnerChanged) {
     fs::remove(frame);
     platform::RegistryKey key;
     bool existed = false;
-    ASSERT_EQ(device.Get().GetRegistry().CreateKey(platform::RegRoot::LocalMachine, u"Software\\Kept", key, existed),
+    ASSERT_EQ(device.Get().GetRegistry().CreateKey(platform::RegRoot::LocalMachine,
+                                                   u"Software\\Kept", key, existed),
               platform::RegStatus::Ok);
     std::string error;
     auto again = platform::Device::Open(device.Dir(), error);
@@ -117,8 +118,10 @@ TEST(DeviceTest, ABrokenDeviceIsReportedClearly) {
 }
 
 TEST(DeviceTest, TheDefaultDeviceFollowsTheEnvironment) {
-    const char* saved[] = {std::getenv("BRENWICK_DEVICE"), std::getenv("XDG_DATA_HOME"), std::getenv("HOME")};
-    const std::string keep[] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
+    const char* saved[] = {std::getenv("BRENWICK_DEVICE"), std::getenv("XDG_DATA_HOME"),
+                           std::getenv("HOME")};
+    const std::string keep[] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "",
+                                saved[2] ? saved[2] : ""};
     ::setenv("HOME", "/home/owner", 1);
     ::unsetenv("BRENWICK_DEVICE");
     ::unsetenv("XDG_DATA_HOME");

@@ -41,9 +41,13 @@ void RegisterTestTemplates() {
 }
 
 // Runs step inside the modal loop that is about to start, as a person's next action.
-void Soon(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
+void Soon(std::function<void()> step) {
+    QTimer::singleShot(0, std::move(step));
+}
 
-QWidget* Widget(CDialog& d, int id) { return d.GetDlgItem(id)->GetSafeHwnd()->widget; }
+QWidget* Widget(CDialog& d, int id) {
+    return d.GetDlgItem(id)->GetSafeHwnd()->widget;
+}
 
 class CPageDlg : public CDialog {
 public:
@@ -97,7 +101,8 @@ TEST_F(DialogTest, APageTakesTheScreenAndGivesItBack) {
     Soon([&] {
         EXPECT_EQ(screen.Title(), "Page");
         EXPECT_TRUE(screen.HasOkButton());
-        EXPECT_EQ(dlg.GetDlgItem(1003)->GetWindowRect(), (CRect{60, 32, 159, 51})) << "dialog units to pixels";
+        EXPECT_EQ(dlg.GetDlgItem(1003)->GetWindowRect(), (CRect{60, 32, 159, 51}))
+            << "dialog units to pixels";
         EXPECT_FALSE(dlg.GetDlgItem(1006)->IsWindowVisible());
         EXPECT_EQ(dlg.GetDlgItem(0xFFFF), nullptr) << "controls nobody addresses have no id";
         EXPECT_TRUE(dlg.GetDlgItem(1003)->HasFocus()) << "the first control that takes the focus";
@@ -149,8 +154,10 @@ TEST_F(DialogTest, ADialogOpensAnotherFromItsInitialisation) {
             QWidget* frame = popup.GetSafeHwnd()->widget;
             QWidget* client = Widget(popup, 1014)->parentWidget();
             EXPECT_EQ(frame->geometry(), screen.rect()) << "the pop-up covers the screen";
-            EXPECT_EQ(client->parentWidget()->geometry(), QRect(22, 46, 195, 227)) << "its box centred";
-            EXPECT_EQ(client->geometry(), QRect(1, 1, 193, 225)) << "the controls inside its border";
+            EXPECT_EQ(client->parentWidget()->geometry(), QRect(22, 46, 195, 227))
+                << "its box centred";
+            EXPECT_EQ(client->geometry(), QRect(1, 1, 193, 225))
+                << "the controls inside its border";
             outerShownDuringInner = self.GetSafeHwnd()->widget->isVisible();
             // A tap on the page's button behind the box reaches nothing.
             QTest::mouseClick(&screen, Qt::LeftButton, {}, QPoint(190, 40));

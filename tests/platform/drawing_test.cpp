@@ -29,8 +29,9 @@ COLORREF At(const QImage& image, int x, int y) {
 }
 
 // The smallest GIF there is: one white pixel (Qt reads GIF but cannot write it).
-constexpr unsigned char kGif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, '!', 0xF9, 4,
-                                  1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+constexpr unsigned char kGif[] = {
+    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0,   0, '!', 0xF9, 4,
+    1,   0,   0,   0,   0,   ',', 0, 0, 0, 0, 1,    0, 1, 0,    0,    2,    2, 'D', 1, 0,   ';'};
 
 TEST(PictureTest, PictureFilesLoadInEveryFormatByTheirPathOnThePhone) {
     testing_support::TempDevice device;
@@ -38,17 +39,26 @@ TEST(PictureTest, PictureFilesLoadInEveryFormatByTheirPathOnThePhone) {
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(QColor(0x10, 0x80, 0xF0));
     for (const char* format : {"jpg", "png", "bmp", "tif"})
-        ASSERT_TRUE(picture.save(QString::fromStdString((docs / (std::string("p.") + format)).string()), format)) << format;
-    std::ofstream(docs / "one.gif", std::ios::binary).write(reinterpret_cast<const char*>(kGif), sizeof kGif);
+        ASSERT_TRUE(picture.save(
+            QString::fromStdString((docs / (std::string("p.") + format)).string()), format))
+            << format;
+    std::ofstream(docs / "one.gif", std::ios::binary)
+        .write(reinterpret_cast<const char*>(kGif), sizeof kGif);
     std::ofstream(docs / "notes.jpg") << "not a picture";
 
     const struct {
         const char16_t* path;
         int width, height; // 0: does not load
     } cases[] = {
-        {u"\\My Documents\\p.jpg", 30, 20}, {u"\\my documents\\P.PNG", 30, 20}, {u"\\My Documents\\p.bmp", 30, 20},
-        {u"\\My Documents\\p.tif", 30, 20}, {u"\\My Documents\\one.gif", 1, 1}, {u"\\My Documents\\notes.jpg", 0, 0},
-        {u"\\My Documents\\none.jpg", 0, 0}, {u"", 0, 0},                       {u"\\..\\p.jpg", 0, 0},
+        {u"\\My Documents\\p.jpg", 30, 20},
+        {u"\\my documents\\P.PNG", 30, 20},
+        {u"\\My Documents\\p.bmp", 30, 20},
+        {u"\\My Documents\\p.tif", 30, 20},
+        {u"\\My Documents\\one.gif", 1, 1},
+        {u"\\My Documents\\notes.jpg", 0, 0},
+        {u"\\My Documents\\none.jpg", 0, 0},
+        {u"", 0, 0},
+        {u"\\..\\p.jpg", 0, 0},
     };
     for (const auto& c : cases) {
         CBitmap bitmap;
@@ -62,7 +72,8 @@ TEST(PictureTest, PictureFilesLoadInEveryFormatByTheirPathOnThePhone) {
         }
     }
     CBitmap frame;
-    EXPECT_TRUE(frame.LoadImageFile(u"\\windows\\frame.jpg")) << "the frame installed with the program";
+    EXPECT_TRUE(frame.LoadImageFile(u"\\windows\\frame.jpg"))
+        << "the frame installed with the program";
 }
 
 TEST(PictureTest, OffScreenSurfacesCopyPlainAndStretched) {
@@ -86,7 +97,8 @@ TEST(PictureTest, OffScreenSurfacesCopyPlainAndStretched) {
     EXPECT_TRUE(back.BitBlt(0, 0, 2, 1, &source, 0, 0, SRCCOPY));
     CDC none;
     none.CreateCompatibleDC(&back);
-    EXPECT_FALSE(back.BitBlt(0, 0, 2, 1, &none, 0, 0, SRCCOPY)) << "a surface without a picture has nothing to copy";
+    EXPECT_FALSE(back.BitBlt(0, 0, 2, 1, &none, 0, 0, SRCCOPY))
+        << "a surface without a picture has nothing to copy";
     back.SelectObject(nullptr); // what was drawn stays in the picture
 
     EXPECT_EQ(At(backBitmap, 125, 60), RGB(0, 0, 0));
@@ -159,25 +171,29 @@ TEST(PictureTest, AFullScreenPageDrawsOverTheBarsAndTakesKeysTimerAndPen) {
     platform::SetTimeScale(0.01); // the 10 s timer ticks every 100 ms
     CSlidesDlg dlg;
     const auto result = testing_support::DriveDialog(
-        dlg, "shot \"" + shot + "\"\nwait 350\nkey Right\nkey Down\nwait 300\nkey Left\npen 200 300\n");
+        dlg,
+        "shot \"" + shot + "\"\nwait 350\nkey Right\nkey Down\nwait 300\nkey Left\npen 200 300\n");
     platform::SetTimeScale(1);
 
     EXPECT_EQ(result.exitCode, 0);
     const QImage screen(QString::fromStdString(shot));
     ASSERT_FALSE(screen.isNull());
     for (const auto& [x, y] : {std::pair{0, 0}, {239, 12}, {120, 150}, {5, 319}})
-        EXPECT_EQ(At(screen, x, y), kTeal) << x << "," << y << ": the page covers the navigation bar and the menu bar";
+        EXPECT_EQ(At(screen, x, y), kTeal)
+            << x << "," << y << ": the page covers the navigation bar and the menu bar";
     EXPECT_EQ(dlg.drawnAtOnce, RGB(255, 255, 255)) << "what a window surface draws shows at once";
 
     // Ticks come every 100 ms until Down kills the timer; keys and the pen come in order.
     const auto down = std::find(dlg.events.begin(), dlg.events.end(), "key 40");
     ASSERT_NE(down, dlg.events.end());
     EXPECT_GE(std::count(dlg.events.begin(), down, "timer 100"), 2) << "the timer goes on";
-    EXPECT_EQ(std::count(down, dlg.events.end(), "timer 100"), 0) << "no tick after the timer was killed";
+    EXPECT_EQ(std::count(down, dlg.events.end(), "timer 100"), 0)
+        << "no tick after the timer was killed";
     std::vector<std::string> rest;
     std::copy_if(dlg.events.begin(), dlg.events.end(), std::back_inserter(rest),
                  [](const std::string& e) { return e != "timer 100"; });
-    EXPECT_EQ(rest, (std::vector<std::string>{"key 39", "key 40", "key 37", "pen 200,300", "destroy"}))
+    EXPECT_EQ(rest,
+              (std::vector<std::string>{"key 39", "key 40", "key 37", "pen 200,300", "destroy"}))
         << "the pen lands in screen pixels";
     EXPECT_EQ(PhoneScreen::Instance()->Title(), QString()) << "the screen is given back";
 }

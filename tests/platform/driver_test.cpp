@@ -29,8 +29,16 @@ void RegisterTemplates() {
                      {1005, ControlKind::Button, u"弹出", 110, 40, 40, 12, 0},
                      {0xFFFF, ControlKind::Static, u"____", 4, 60, 80, 8, 0}},
                     true});
-    RegisterDialog({kPopup, u"", DialogKind::Popup, 100, 60, {{IDOK, ControlKind::Button, u"确定", 10, 30, 40, 14, 0}}});
-    RegisterMenu({9229, {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {32779, u"系统短信", {}}, {32774, u"关于", {}}}}}});
+    RegisterDialog({kPopup,
+                    u"",
+                    DialogKind::Popup,
+                    100,
+                    60,
+                    {{IDOK, ControlKind::Button, u"确定", 10, 30, 40, 14, 0}}});
+    RegisterMenu(
+        {9229,
+         {{32804, u"退出", {}},
+          {0, u"工具", {{32771, u"删除", {}}, {32779, u"系统短信", {}}, {32774, u"关于", {}}}}}});
 }
 
 class CDrivenDlg : public CDialog {
@@ -60,7 +68,8 @@ protected:
 private:
     void OnAdd() {
         UpdateData(true);
-        if (MessageBox(u"是否要添加" + m_number + u"到短信黑名单？", u"Brenwick", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        if (MessageBox(u"是否要添加" + m_number + u"到短信黑名单？", u"Brenwick",
+                       MB_YESNO | MB_ICONQUESTION) == IDYES)
             MessageBox(u"添加失败！", u"Brenwick", MB_OK | MB_ICONSTOP);
     }
     void OnPopup() {
@@ -106,7 +115,8 @@ ok
     for (std::size_t i = 0; i < want.size(); ++i)
         EXPECT_EQ(lines[i], want[i]);
     EXPECT_EQ(lines[5], R"({"ev":"launch","path":"\\Windows\\tmail.exe","cmdline":""})");
-    EXPECT_TRUE(lines[6].starts_with(R"({"ev":"dump","window":9201,"title":"Driven","menubar":9229,"controls":[{"id":1003,"kind":"edit","text":"张三138")"))
+    EXPECT_TRUE(lines[6].starts_with(
+        R"({"ev":"dump","window":9201,"title":"Driven","menubar":9229,"controls":[{"id":1003,"kind":"edit","text":"张三138")"))
         << lines[6];
     EXPECT_EQ(lines[7], R"({"ev":"close","window":9201,"result":1})");
     EXPECT_EQ(lines.back(), R"({"ev":"end","code":0})");
@@ -118,8 +128,10 @@ TEST(DriverTest, WhatNoPersonCouldDoIsAScriptError) {
         std::string error;
     };
     const Case cases[] = {
-        {"tap 1004\ntap 1004\n", R"({"ev":"error","line":2,"message":"tap while a message box shows"})"},
-        {"tap 1005\ntap 1004\n", R"({"ev":"error","line":2,"message":"control 1004 is in window 9201, behind window 9202"})"},
+        {"tap 1004\ntap 1004\n",
+         R"({"ev":"error","line":2,"message":"tap while a message box shows"})"},
+        {"tap 1005\ntap 1004\n",
+         R"({"ev":"error","line":2,"message":"control 1004 is in window 9201, behind window 9202"})"},
         {"tap 4242\n", R"({"ev":"error","line":1,"message":"window 9201 has no control 4242"})"},
         {"menu 1\n", R"({"ev":"error","line":1,"message":"command 1 is not on the menu bar"})"},
         {"answer yes\n", R"({"ev":"error","line":1,"message":"no message box shows"})"},
@@ -128,7 +140,9 @@ TEST(DriverTest, WhatNoPersonCouldDoIsAScriptError) {
         CDrivenDlg dlg;
         const auto [lines, code] = Drive(c.script, dlg);
         EXPECT_EQ(code, 2) << c.script;
-        EXPECT_NE(std::find(lines.begin(), lines.end(), c.error), lines.end()) << c.script << "\n" << testing::PrintToString(lines);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.error), lines.end())
+            << c.script << "\n"
+            << testing::PrintToString(lines);
     }
 }
 

@@ -84,12 +84,15 @@ protected:
     // A finger on the list's line of that name, and what the tap sets off.
     static void TapEntry(FileDialogWidget& files, std::u16string_view name) {
         const auto& entries = files.Entries();
-        const auto at = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.name == name; });
-        ASSERT_NE(at, entries.end()) << QString::fromStdU16String(std::u16string(name)).toStdString();
+        const auto at = std::find_if(entries.begin(), entries.end(),
+                                     [&](const auto& e) { return e.name == name; });
+        ASSERT_NE(at, entries.end())
+            << QString::fromStdU16String(std::u16string(name)).toStdString();
         QListWidget* list = files.List();
         QListWidgetItem* item = list->item(static_cast<int>(at - entries.begin()));
         list->scrollToItem(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(item).center());
         QCoreApplication::processEvents();
     }
 
@@ -104,15 +107,26 @@ TEST(FileDialogFilterTest, NamesMatchThePatternsWithoutRegardToCase) {
         bool matches;
     };
     const Case cases[] = {
-        {u"a.JPG", kPictures, true},        {u"photo.Jpeg", kPictures, true}, {u"scan.tiff", kPictures, true},
-        {u"c.txt", kPictures, false},       {u"x.jpe", kPictures, false},     {u"b.png.txt", kPictures, false},
-        {u"jpg", kPictures, false},         {u"a.b.png", kPictures, true},    {u"a1.txt", u"a?.txt", true},
-        {u"a12.txt", u"a?.txt", false},     {u"x.gif", u" *.GIF ; *.bmp", true}, {u"任何.doc", u"", true},
-        {u"照片.JPG", u"照*.jpg", true},    {u"ab", u"*a*b*", true},          {u"ba", u"*a*b*", false},
+        {u"a.JPG", kPictures, true},
+        {u"photo.Jpeg", kPictures, true},
+        {u"scan.tiff", kPictures, true},
+        {u"c.txt", kPictures, false},
+        {u"x.jpe", kPictures, false},
+        {u"b.png.txt", kPictures, false},
+        {u"jpg", kPictures, false},
+        {u"a.b.png", kPictures, true},
+        {u"a1.txt", u"a?.txt", true},
+        {u"a12.txt", u"a?.txt", false},
+        {u"x.gif", u" *.GIF ; *.bmp", true},
+        {u"任何.doc", u"", true},
+        {u"照片.JPG", u"照*.jpg", true},
+        {u"ab", u"*a*b*", true},
+        {u"ba", u"*a*b*", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MatchesFilter(c.name, c.filter), c.matches)
-            << QString::fromStdU16String(c.name).toStdString() << " " << QString::fromStdU16String(c.filter).toStdString();
+            << QString::fromStdU16String(c.name).toStdString() << " "
+            << QString::fromStdU16String(c.filter).toStdString();
 }
 
 TEST_F(FileDialogTest, AScriptAnswersWithTheDevicePathOrCancels) {
@@ -123,9 +137,10 @@ TEST_F(FileDialogTest, AScriptAnswersWithTheDevicePathOrCancels) {
     };
     const Case cases[] = {
         {R"(file "\\My Documents\\me.jpg")", true, u"\\My Documents\\me.jpg"},
-        {R"(file "me.jpg")", true, u"\\My Documents\\me.jpg"},               // in the folder shown
-        {R"(file "Windows\\frame.jpg")", true, u"\\Windows\\frame.jpg"},     // from the root
-        {"file \"\\\\windows\"\nfile \"frame.jpg\"", true, u"\\Windows\\frame.jpg"}, // a folder opens
+        {R"(file "me.jpg")", true, u"\\My Documents\\me.jpg"},           // in the folder shown
+        {R"(file "Windows\\frame.jpg")", true, u"\\Windows\\frame.jpg"}, // from the root
+        {"file \"\\\\windows\"\nfile \"frame.jpg\"", true,
+         u"\\Windows\\frame.jpg"}, // a folder opens
         {"file-cancel", false, u""},
     };
     for (const auto& c : cases) {
@@ -141,7 +156,12 @@ TEST_F(FileDialogTest, AScriptAnswersWithTheDevicePathOrCancels) {
 }
 
 TEST_F(FileDialogTest, AWindowAsksAndTheScriptGoesOnBehindTheDialog) {
-    RegisterDialog({kPage, u"设置头像", DialogKind::Page, 160, 170, {{1004, ControlKind::Button, u"浏览", 10, 20, 40, 12, 0}}});
+    RegisterDialog({kPage,
+                    u"设置头像",
+                    DialogKind::Page,
+                    160,
+                    170,
+                    {{1004, ControlKind::Button, u"浏览", 10, 20, 40, 12, 0}}});
     class CAvatarDlg : public CDialog {
     public:
         CAvatarDlg() : CDialog(kPage) {}
@@ -167,7 +187,8 @@ tap 1004
 file-cancel
 )");
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(dlg.answers, (std::vector<std::pair<bool, CString>>{{true, u"\\My Documents\\me.jpg"}, {false, u""}}));
+    EXPECT_EQ(dlg.answers, (std::vector<std::pair<bool, CString>>{{true, u"\\My Documents\\me.jpg"},
+                                                                  {false, u""}}));
     ASSERT_GE(result.lines.size(), 2u);
     EXPECT_TRUE(result.lines[1].starts_with(R"({"ev":"dump","window":9301,)")) << result.lines[1];
 }
@@ -176,12 +197,14 @@ TEST_F(FileDialogTest, TheListShowsFoldersThenTheFilesTheFilterTakes) {
     OPENFILENAME ofn = PictureRequest();
     const bool chosen = Show(ofn, [](FileDialogWidget& files) {
         EXPECT_EQ(files.Folder(), u"\\My Documents");
-        const std::vector<Entry> want = {{Entry::Up, u".."},     {Entry::Folder, u"apps"}, {Entry::Folder, u"Pics"},
-                                         {Entry::File, u"a.JPG"}, {Entry::File, u"b.png"}, {Entry::File, u"me.jpg"}};
+        const std::vector<Entry> want = {{Entry::Up, u".."},       {Entry::Folder, u"apps"},
+                                         {Entry::Folder, u"Pics"}, {Entry::File, u"a.JPG"},
+                                         {Entry::File, u"b.png"},  {Entry::File, u"me.jpg"}};
         EXPECT_EQ(files.Entries(), want);
         ASSERT_EQ(files.List()->count(), static_cast<int>(want.size()));
         for (int row = 0; row < files.List()->count(); ++row)
-            EXPECT_EQ(files.List()->item(row)->text().toStdU16String(), want[static_cast<std::size_t>(row)].name);
+            EXPECT_EQ(files.List()->item(row)->text().toStdU16String(),
+                      want[static_cast<std::size_t>(row)].name);
         // It covers the screen: a tap beside its controls reaches nothing behind it.
         int behind = 0;
         PhoneScreen::Instance()->onLeftSoftKey = [&] { ++behind; };
@@ -199,15 +222,18 @@ TEST_F(FileDialogTest, TapsGoIntoFoldersAndUpButNeverAboveTheRoot) {
     const bool chosen = Show(ofn, [](FileDialogWidget& files) {
         TapEntry(files, u"Pics");
         EXPECT_EQ(files.Folder(), u"\\My Documents\\Pics");
-        EXPECT_EQ(files.Entries(), (std::vector<Entry>{{Entry::Up, u".."}, {Entry::File, u"x.gif"}}));
+        EXPECT_EQ(files.Entries(),
+                  (std::vector<Entry>{{Entry::Up, u".."}, {Entry::File, u"x.gif"}}));
         TapEntry(files, u"x.gif");
         EXPECT_EQ(files.NameEdit()->text(), QStringLiteral("\\My Documents\\Pics\\x.gif"));
         TapEntry(files, u"..");
         TapEntry(files, u"..");
         EXPECT_EQ(files.Folder(), u"\\");
         const auto& root = files.Entries();
-        EXPECT_TRUE(std::none_of(root.begin(), root.end(), [](const Entry& e) { return e.kind == Entry::Up; }));
-        EXPECT_NE(std::find(root.begin(), root.end(), Entry{Entry::Folder, u"Windows"}), root.end());
+        EXPECT_TRUE(std::none_of(root.begin(), root.end(),
+                                 [](const Entry& e) { return e.kind == Entry::Up; }));
+        EXPECT_NE(std::find(root.begin(), root.end(), Entry{Entry::Folder, u"Windows"}),
+                  root.end());
         // A folder typed in opens, spelled as the phone spells it; an empty field does nothing.
         files.NameEdit()->setText(QStringLiteral("\\my documents\\PICS"));
         QTest::mouseClick(files.OkButton(), Qt::LeftButton);
@@ -240,12 +266,15 @@ TEST_F(FileDialogTest, WhatTheDialogStateForbidsIsAScriptError) {
         std::string script, error;
     };
     const Case cases[] = {
-        {false, R"(file "\\My Documents\\me.jpg")", R"({"ev":"error","line":1,"message":"no file dialog shows"})"},
+        {false, R"(file "\\My Documents\\me.jpg")",
+         R"({"ev":"error","line":1,"message":"no file dialog shows"})"},
         {false, "file-cancel", R"({"ev":"error","line":1,"message":"no file dialog shows"})"},
-        {true, "tap 1004", R"({"ev":"error","line":1,"message":"tap while the file dialog shows"})"},
+        {true, "tap 1004",
+         R"({"ev":"error","line":1,"message":"tap while the file dialog shows"})"},
         {true, "wait 10\nkey x\nshot \"" + (device.Dir() / "shot.png").string() + "\"\nok",
          R"({"ev":"error","line":4,"message":"ok while the file dialog shows"})"},
-        {true, "answer ok", R"({"ev":"error","line":1,"message":"answer while the file dialog shows"})"},
+        {true, "answer ok",
+         R"({"ev":"error","line":1,"message":"answer while the file dialog shows"})"},
     };
     for (const auto& c : cases) {
         OPENFILENAME ofn = PictureRequest();
@@ -253,7 +282,8 @@ TEST_F(FileDialogTest, WhatTheDialogStateForbidsIsAScriptError) {
         EXPECT_EQ(run.code, 2) << c.script;
         EXPECT_FALSE(run.chosen) << c.script;
         EXPECT_NE(std::find(run.lines.begin(), run.lines.end(), c.error), run.lines.end())
-            << c.script << "\n" << testing::PrintToString(run.lines);
+            << c.script << "\n"
+            << testing::PrintToString(run.lines);
     }
 }
 

@@ -61,7 +61,8 @@ TEST(GuiTest, WithoutADisplayTheProgramSaysSoAndStops) {
     EXPECT_EQ(result.err,
               "brenwick: no display to open the phone's window on; run it on a desktop, under "
               "xvfb-run, or headless with --script FILE\n");
-    EXPECT_FALSE(std::filesystem::exists(dir)) << "nothing was set up for a window that cannot open";
+    EXPECT_FALSE(std::filesystem::exists(dir))
+        << "nothing was set up for a window that cannot open";
     EXPECT_EQ(testing_support::Run({BRENWICK_APP, "--scale", "0"}).exitCode, 2);
 }
 

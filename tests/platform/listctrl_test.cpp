@@ -32,7 +32,8 @@ public:
     void DrawItem(CDC& dc, int item, const CRect& bounds) override {
         drawn.push_back(item);
         dc.FillSolidRect(bounds, item % 2 ? RGB(0xEE, 0xEE, 0xEE) : RGB(0xFF, 0xFF, 0xFF));
-        dc.DrawText(GetItemText(item, 1), bounds, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        dc.DrawText(GetItemText(item, 1), bounds,
+                    DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     void OnSetFocus(CWnd* other) override { focus.push_back("set " + Which(other)); }
     void OnKillFocus(CWnd* other) override { focus.push_back("kill " + Which(other)); }
@@ -43,8 +44,10 @@ public:
         for (int item = 0; item < GetItemCount(); ++item)
             if (GetItemState(item, LVIS_FOCUSED) && GetItemRect(item, heldRow, LVIR_BOUNDS)) {
                 const CRect list = GetWindowRect();
-                heldRow = {heldRow.left + list.left, heldRow.top + list.top + PhoneScreen::kNavBarHeight,
-                           heldRow.right + list.left, heldRow.bottom + list.top + PhoneScreen::kNavBarHeight};
+                heldRow = {heldRow.left + list.left,
+                           heldRow.top + list.top + PhoneScreen::kNavBarHeight,
+                           heldRow.right + list.left,
+                           heldRow.bottom + list.top + PhoneScreen::kNavBarHeight};
             }
         return true;
     }
@@ -56,7 +59,9 @@ protected:
     }
 
 private:
-    std::string Which(CWnd* other) const { return !other ? "none" : IsChild(other) ? "child" : "other"; }
+    std::string Which(CWnd* other) const {
+        return !other ? "none" : IsChild(other) ? "child" : "other";
+    }
 };
 
 class CListDlg : public CDialog {
@@ -88,8 +93,10 @@ protected:
             OnNotify(CNotice::DblClick, 1001, &CListDlg::OnDblClick),
             OnNotify(CNotice::ItemChanged, 1001, &CListDlg::OnItemChanged),
             OnNotify(CNotice::Hold, 1001, &CListDlg::OnHold),
-            {CNotice::SetFocus, 1001, [](CDialog& d, int) { static_cast<CListDlg&>(d).focusNotices.push_back("set"); }},
-            {CNotice::KillFocus, 1001, [](CDialog& d, int) { static_cast<CListDlg&>(d).focusNotices.push_back("kill"); }},
+            {CNotice::SetFocus, 1001,
+             [](CDialog& d, int) { static_cast<CListDlg&>(d).focusNotices.push_back("set"); }},
+            {CNotice::KillFocus, 1001,
+             [](CDialog& d, int) { static_cast<CListDlg&>(d).focusNotices.push_back("kill"); }},
         }};
         return map;
     }
@@ -107,8 +114,9 @@ private:
         notices.push_back("hold " + std::to_string(row));
         if (row == 1)
             return;
-        const int command = row == 0 ? TrackPopupMenu(9339, 60, 100)
-                                     : TrackPopupMenu({{32771, u"删除", {}}, {32774, u"关于", {}}}, 60, 100);
+        const int command =
+            row == 0 ? TrackPopupMenu(9339, 60, 100)
+                     : TrackPopupMenu({{32771, u"删除", {}}, {32774, u"关于", {}}}, 60, 100);
         notices.push_back("command " + std::to_string(command));
     }
 };
@@ -128,42 +136,53 @@ class ListCtrlTest : public ::testing::Test {
 protected:
     ListCtrlTest() {
         RegisterPage(0);
-        RegisterMenu({9339, {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {32774, u"关于", {}}}}}});
+        RegisterMenu(
+            {9339,
+             {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {32774, u"关于", {}}}}}});
     }
 };
 
 TEST_F(ListCtrlTest, TapsOnRowsAndBelowThemReachTheOwner) {
     CListDlg dlg;
-    const auto result = testing_support::DriveDialog(dlg, "row 1001 1\nrow 1001 2\nrow 1001 -1\nrow 1001 7\ndblrow 1001 0\ndump\nok\n");
+    const auto result = testing_support::DriveDialog(
+        dlg, "row 1001 1\nrow 1001 2\nrow 1001 -1\nrow 1001 7\ndblrow 1001 0\ndump\nok\n");
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 1", "click 1", "changed 1", "changed 2", "click 2", "click -1",
-                                                     "click -1", "changed 2", "changed 0", "click 0", "dblclick 0"}));
+    EXPECT_EQ(dlg.notices,
+              (std::vector<std::string>{"changed 1", "click 1", "changed 1", "changed 2", "click 2",
+                                        "click -1", "click -1", "changed 2", "changed 0", "click 0",
+                                        "dblclick 0"}));
     ASSERT_GE(result.lines.size(), 2u);
     const std::string& dump = result.lines[result.lines.size() - 3];
-    EXPECT_NE(dump.find(R"("columns":[70,135,35],"rows":[["1","13800138000","*"],["2","13800138001",""],["3","13800138002",""]],"focused":0,"selected":[0])"),
-              std::string::npos)
+    EXPECT_NE(
+        dump.find(
+            R"("columns":[70,135,35],"rows":[["1","13800138000","*"],["2","13800138001",""],["3","13800138002",""]],"focused":0,"selected":[0])"),
+        std::string::npos)
         << dump;
     EXPECT_FALSE(dlg.m_list.drawn.empty()) << "the rows were drawn by their owner";
 }
 
 TEST_F(ListCtrlTest, TapAndHoldIsAGestureNotATap) {
     CListDlg dlg;
-    const auto result = testing_support::DriveDialog(dlg, "hold 1001 2\npick 32774\nhold 1001 0\ndismiss\nrow 1001 1\nok\n");
+    const auto result = testing_support::DriveDialog(
+        dlg, "hold 1001 2\npick 32774\nhold 1001 0\ndismiss\nrow 1001 1\nok\n");
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 2", "hold 2", "command 32774", "changed 2", "changed 0", "hold 0",
-                                                     "command 0", "changed 0", "changed 1", "click 1"}))
+    EXPECT_EQ(dlg.notices, (std::vector<std::string>{
+                               "changed 2", "hold 2", "command 32774", "changed 2", "changed 0",
+                               "hold 0", "command 0", "changed 0", "changed 1", "click 1"}))
         << "a held row is selected, and lifting the finger is no tap";
 }
 
 TEST_F(ListCtrlTest, TheTranscriptTellsWhichMenuAHoldOpened) {
     CListDlg dlg;
-    const auto result = testing_support::DriveDialog(dlg, "hold 1001 0\npick 32771\nhold 1001 1\nhold 1001 2\ndismiss\nok\n");
+    const auto result = testing_support::DriveDialog(
+        dlg, "hold 1001 0\npick 32771\nhold 1001 1\nhold 1001 2\ndismiss\nok\n");
     EXPECT_EQ(result.exitCode, 0);
     std::vector<std::string> popups;
     for (const auto& line : result.lines)
         if (line.find(R"("ev":"popup")") != std::string::npos)
             popups.push_back(line);
-    EXPECT_EQ(popups, (std::vector<std::string>{R"({"ev":"popup","menu":9339})", R"({"ev":"popup","menu":null})",
+    EXPECT_EQ(popups, (std::vector<std::string>{R"({"ev":"popup","menu":9339})",
+                                                R"({"ev":"popup","menu":null})",
                                                 R"({"ev":"popup","menu":0})"}));
     EXPECT_NE(std::find(dlg.notices.begin(), dlg.notices.end(), "command 32771"), dlg.notices.end())
         << "the menu resource's pop-up gives its commands";
@@ -193,13 +212,15 @@ TEST_F(ListCtrlTest, AHoldTheListsObjectTakesNeverReachesTheDialog) {
     dlg.m_list.takeHold = true;
     const auto result = testing_support::DriveDialog(dlg, "hold 1001 2\nok\n");
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 2"})) << "the row is selected, nothing more";
+    EXPECT_EQ(dlg.notices, (std::vector<std::string>{"changed 2"}))
+        << "the row is selected, nothing more";
     ASSERT_EQ(dlg.m_list.held.size(), 1u);
     const CPoint at = dlg.m_list.held[0];
     const CRect& row = dlg.m_list.heldRow;
     EXPECT_TRUE(at.x > row.left && at.x < row.right && at.y > row.top && at.y < row.bottom)
         << "the finger in screen pixels: " << at.x << "," << at.y;
-    EXPECT_NE(std::find(result.lines.begin(), result.lines.end(), R"({"ev":"popup","menu":null})"), result.lines.end());
+    EXPECT_NE(std::find(result.lines.begin(), result.lines.end(), R"({"ev":"popup","menu":null})"),
+              result.lines.end());
 }
 
 // The list's object hears which window the focus came from or goes to, and whether that
@@ -215,10 +236,12 @@ TEST_F(ListCtrlTest, FocusChangesTellTheOtherWindow) {
         inside->show();
         inside->setFocus(Qt::OtherFocusReason);
     };
-    const auto result = testing_support::DriveDialog(dlg, "focus 1003\nrow 1001 0\nrow 1001 2\nok\n");
+    const auto result =
+        testing_support::DriveDialog(dlg, "focus 1003\nrow 1001 0\nrow 1001 2\nok\n");
     EXPECT_EQ(result.exitCode, 0);
     ASSERT_GE(dlg.m_list.focus.size(), 4u);
-    EXPECT_TRUE(dlg.m_list.focus[0].starts_with("set ")) << "the dialog's first control takes the focus";
+    EXPECT_TRUE(dlg.m_list.focus[0].starts_with("set "))
+        << "the dialog's first control takes the focus";
     EXPECT_EQ(std::vector<std::string>(dlg.m_list.focus.begin() + 1, dlg.m_list.focus.begin() + 4),
               (std::vector<std::string>{"kill other", "set other", "kill child"}));
     EXPECT_EQ(dlg.focusNotices, (std::vector<std::string>{"set", "kill", "set", "kill"}));

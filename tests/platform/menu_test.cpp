@@ -18,13 +18,18 @@ constexpr int kPage = 9101;
 
 void RegisterTemplates() {
     RegisterDialog({kPage, u"Menus", DialogKind::Page, 160, 170, {}, true});
-    RegisterMenu({9129,
-                  {{32804, u"退出", {}},
-                   {0, u"工具", {{32771, u"删除", {}}, {32780, u"系统联系人", {}}, {}, {32774, u"关于", {}}}}}});
+    RegisterMenu(
+        {9129,
+         {{32804, u"退出", {}},
+          {0,
+           u"工具",
+           {{32771, u"删除", {}}, {32780, u"系统联系人", {}}, {}, {32774, u"关于", {}}}}}});
     RegisterMenu({9138, {{32771, u"删除", {}}, {0, u"工具", {{32774, u"关于", {}}}}}});
 }
 
-void Soon(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
+void Soon(std::function<void()> step) {
+    QTimer::singleShot(0, std::move(step));
+}
 
 class CMenusDlg : public CDialog {
 public:
@@ -86,7 +91,8 @@ TEST_F(MenuTest, SoftKeysSendCommandsAndOpenTheirPopUps) {
             EXPECT_EQ(menu.MenuRect().bottom(), 293) << "the pop-up stands on the menu bar";
             EXPECT_EQ(menu.MenuRect().right(), 239) << "right under the right key";
             EXPECT_EQ(menu.ItemRect(32780).top(), menu.ItemRect(32771).bottom() + 1);
-            const QRect separator(menu.ItemRect(32780).left(), menu.ItemRect(32780).bottom() + 2, 10, 3);
+            const QRect separator(menu.ItemRect(32780).left(), menu.ItemRect(32780).bottom() + 2,
+                                  10, 3);
             QTest::mouseClick(&menu, Qt::LeftButton, {}, separator.center());
             EXPECT_EQ(PopupMenuWidget::Active(), &menu) << "a separator chooses nothing";
             QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.ItemRect(32774).center());

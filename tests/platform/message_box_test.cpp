@@ -49,12 +49,14 @@ TEST_F(MessageBoxTest, EachKindHasItsButtonsAndAnswers) {
     };
     for (const auto& c : cases) {
         for (const auto& [answer, label] : c.labels) {
-            const int got = Show({u"是否确定要关闭防火墙？", u"Brenwick", c.buttons, c.icon}, [&](MessageBoxWidget& box) {
-                for (const auto& [other, otherLabel] : c.labels)
-                    EXPECT_EQ(box.Button(other)->text(), otherLabel);
-                EXPECT_EQ(box.Button(c.buttons == MsgButtons::Ok ? kIdYes : kIdOk), nullptr);
-                QTest::mouseClick(box.Button(answer), Qt::LeftButton);
-            });
+            const int got = Show(
+                {u"是否确定要关闭防火墙？", u"Brenwick", c.buttons, c.icon},
+                [&](MessageBoxWidget& box) {
+                    for (const auto& [other, otherLabel] : c.labels)
+                        EXPECT_EQ(box.Button(other)->text(), otherLabel);
+                    EXPECT_EQ(box.Button(c.buttons == MsgButtons::Ok ? kIdYes : kIdOk), nullptr);
+                    QTest::mouseClick(box.Button(answer), Qt::LeftButton);
+                });
             EXPECT_EQ(got, answer);
         }
     }
@@ -62,16 +64,17 @@ TEST_F(MessageBoxTest, EachKindHasItsButtonsAndAnswers) {
 }
 
 TEST_F(MessageBoxTest, OnlyTheBoxTakesInput) {
-    const int got = Show({u"请选择要删除的号码！", u"Brenwick", MsgButtons::Ok, MsgIcon::Stop}, [](MessageBoxWidget& box) {
-        // A tap beside the box, on the soft key behind it, reaches nothing.
-        int behind = 0;
-        PhoneScreen::Instance()->onLeftSoftKey = [&] { ++behind; };
-        PhoneScreen::Instance()->SetSoftKeys("退出", "工具");
-        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(40, 310));
-        EXPECT_EQ(behind, 0);
-        EXPECT_EQ(MessageBoxWidget::Active(), &box) << "still showing";
-        QTest::keyClick(&box, Qt::Key_Return);
-    });
+    const int got = Show({u"请选择要删除的号码！", u"Brenwick", MsgButtons::Ok, MsgIcon::Stop},
+                         [](MessageBoxWidget& box) {
+                             // A tap beside the box, on the soft key behind it, reaches nothing.
+                             int behind = 0;
+                             PhoneScreen::Instance()->onLeftSoftKey = [&] { ++behind; };
+                             PhoneScreen::Instance()->SetSoftKeys("退出", "工具");
+                             QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(40, 310));
+                             EXPECT_EQ(behind, 0);
+                             EXPECT_EQ(MessageBoxWidget::Active(), &box) << "still showing";
+                             QTest::keyClick(&box, Qt::Key_Return);
+                         });
     EXPECT_EQ(got, kIdOk);
     EXPECT_EQ(MessageBoxWidget::Active(), nullptr);
     EXPECT_EQ(Show({u"?", u"", MsgButtons::YesNo, MsgIcon::Question},
@@ -90,11 +93,12 @@ TEST_F(MessageBoxTest, WithoutACaptionTheBoxShowsTheProgramsTitle) {
 TEST_F(MessageBoxTest, AnErrorBoxLooksLikeThePhones) {
     QImage shot;
     QRect box;
-    Show({u"密码不正确，请重新输入！", u"Brenwick", MsgButtons::Ok, MsgIcon::Stop}, [&](MessageBoxWidget& b) {
-        box = b.BoxRect();
-        shot = PhoneScreen::Instance()->Shot();
-        QTest::mouseClick(b.Button(kIdOk), Qt::LeftButton);
-    });
+    Show({u"密码不正确，请重新输入！", u"Brenwick", MsgButtons::Ok, MsgIcon::Stop},
+         [&](MessageBoxWidget& b) {
+             box = b.BoxRect();
+             shot = PhoneScreen::Instance()->Shot();
+             QTest::mouseClick(b.Button(kIdOk), Qt::LeftButton);
+         });
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(box.left() + box.width() / 2, 120) << "centred over the screen";
     EXPECT_NEAR(box.top() + box.height() / 2, 160, 1);
@@ -103,7 +107,8 @@ TEST_F(MessageBoxTest, AnErrorBoxLooksLikeThePhones) {
     EXPECT_LT(icon.green(), 80);
     const QColor caption = shot.pixelColor(box.left() + 150, box.top() + 10);
     EXPECT_GT(caption.blue(), 100) << "the caption strip is blue";
-    shot.save(QString::fromStdString((std::filesystem::path(testing::TempDir()) / "error-box.png").string()));
+    shot.save(QString::fromStdString(
+        (std::filesystem::path(testing::TempDir()) / "error-box.png").string()));
 }
 
 } // namespace

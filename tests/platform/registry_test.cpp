@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+using platform::Registry;
+using platform::RegistryKey;
 using platform::RegRoot;
 using platform::RegStatus;
 using platform::RegValue;
-using platform::Registry;
-using platform::RegistryKey;
 
 namespace {
 
@@ -195,7 +195,8 @@ TEST_F(RegistryTest, DeletingAKeyTakesEverythingBelowAndStaleHandlesFail) {
 TEST_F(RegistryTest, BadNamesAreRefused) {
     RegistryKey key;
     bool existed = false;
-    EXPECT_EQ(reg().CreateKey(RegRoot::LocalMachine, u"a\\\\b", key, existed), RegStatus::InvalidName);
+    EXPECT_EQ(reg().CreateKey(RegRoot::LocalMachine, u"a\\\\b", key, existed),
+              RegStatus::InvalidName);
     EXPECT_EQ(reg().CreateKey(RegRoot::LocalMachine, std::u16string(256, u'k'), key, existed),
               RegStatus::InvalidName);
     EXPECT_EQ(reg().CreateKey(RegRoot::LocalMachine, std::u16string(255, u'k'), key, existed),
@@ -241,7 +242,8 @@ TEST_F(RegistryTest, RefusedWritesFailAndReadsGoOn) {
     EXPECT_EQ(key.DeleteValue(u"kept"), RegStatus::AccessDenied);
     EXPECT_EQ(reg().CreateKey(RegRoot::LocalMachine, u"Software\\Refuse\\Sub", other, existed),
               RegStatus::AccessDenied);
-    EXPECT_EQ(reg().CreateKey(RegRoot::LocalMachine, u"Software\\Refuse", other, existed), RegStatus::Ok)
+    EXPECT_EQ(reg().CreateKey(RegRoot::LocalMachine, u"Software\\Refuse", other, existed),
+              RegStatus::Ok)
         << "opening an existing key writes nothing";
     RegValue value;
     EXPECT_EQ(key.QueryValue(u"kept", 256, value), RegStatus::Ok);
@@ -282,7 +284,8 @@ TEST_F(RegistryTest, TwoProcessesShareTheStoreWithoutFailures) {
         ++rounds;
         RegistryKey key;
         bool existed = false;
-        if (reg().CreateKey(RegRoot::LocalMachine, u"Software\\Shared", key, existed) != RegStatus::Ok) {
+        if (reg().CreateKey(RegRoot::LocalMachine, u"Software\\Shared", key, existed) !=
+            RegStatus::Ok) {
             ++failures;
             continue;
         }
@@ -293,7 +296,8 @@ TEST_F(RegistryTest, TwoProcessesShareTheStoreWithoutFailures) {
             const auto status = key.EnumValue(i, 260, 256, value);
             failures += status != RegStatus::Ok && status != RegStatus::NoMoreItems;
         }
-        failures += key.SetString(u"mine" + std::u16string(1, u'0' + rounds % 10), u"x") != RegStatus::Ok;
+        failures +=
+            key.SetString(u"mine" + std::u16string(1, u'0' + rounds % 10), u"x") != RegStatus::Ok;
         const auto read = key.QueryValue(u"r0", 256, value);
         failures += read != RegStatus::Ok && read != RegStatus::NotFound;
         report = writer.ReadLine(std::chrono::milliseconds(0));

@@ -17,7 +17,11 @@ TEST(ResourcesTest, DialogUnitsFillTheClientArea) {
 
 TEST(ResourcesTest, TemplatesAreFoundByIdAndReplacedWhole) {
     EXPECT_EQ(FindDialog(133), nullptr);
-    RegisterDialog({133, u"", DialogKind::Popup, 130, 144,
+    RegisterDialog({133,
+                    u"",
+                    DialogKind::Popup,
+                    130,
+                    144,
                     {{1014, ControlKind::Edit, u"", 10, 20, 90, 12, kPassword},
                      {1, ControlKind::Button, u"确定", 10, 120, 40, 14, kDefaultButton}}});
     const DialogTemplate* dialog = FindDialog(133);
@@ -29,9 +33,9 @@ TEST(ResourcesTest, TemplatesAreFoundByIdAndReplacedWhole) {
     EXPECT_EQ(FindDialog(133)->title, u"again");
     EXPECT_TRUE(FindDialog(133)->controls.empty());
 
-    RegisterMenu({129,
-                  {{32804, u"退出", {}},
-                   {0, u"工具", {{32771, u"删除", {}}, {}, {32774, u"关于", {}}}}}});
+    RegisterMenu(
+        {129,
+         {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {}, {32774, u"关于", {}}}}}});
     const MenuTemplate* menu = FindMenu(129);
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->items.size(), 2u);

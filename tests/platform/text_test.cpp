@@ -37,19 +37,23 @@ TEST(CStringTest, PartsClampAtTheEnds) {
     EXPECT_EQ(s.Find(u"[*]"), 0);
     EXPECT_EQ(s.Find(u"x"), -1);
     EXPECT_EQ(CString::FromUtf8("张三").ToUtf8(), "张三");
-    EXPECT_EQ(CString::FromUtf8("\xff").GetLength(), 1) << "a bad byte becomes one replacement character";
+    EXPECT_EQ(CString::FromUtf8("\xff").GetLength(), 1)
+        << "a bad byte becomes one replacement character";
 }
 
 TEST(TextTest, CaseFoldingAndJson) {
     EXPECT_TRUE(platform::EqualsIgnoringCase(u"Software\\Listb", u"SOFTWARE\\listB"));
     EXPECT_TRUE(platform::EqualsIgnoringCase(u"ÀÉÎ", u"àéî"));
     EXPECT_FALSE(platform::EqualsIgnoringCase(u"张三", u"张四"));
-    EXPECT_EQ(platform::JsonString(std::string_view("a\"b\\c\n\x01张")), "\"a\\\"b\\\\c\\n\\u0001张\"");
+    EXPECT_EQ(platform::JsonString(std::string_view("a\"b\\c\n\x01张")),
+              "\"a\\\"b\\\\c\\n\\u0001张\"");
 }
 
 TEST(ClockTest, FixedTimesParseStrictly) {
-    EXPECT_EQ(platform::ParseIsoTime("2005-03-07T09:05:00"), (platform::LocalTime{2005, 3, 7, 9, 5, 0}));
-    for (const char* bad : {"2005-13-07T09:05:00", "2005-03-07 09:05:00", "2005-03-07T09:05:00x", ""})
+    EXPECT_EQ(platform::ParseIsoTime("2005-03-07T09:05:00"),
+              (platform::LocalTime{2005, 3, 7, 9, 5, 0}));
+    for (const char* bad :
+         {"2005-13-07T09:05:00", "2005-03-07 09:05:00", "2005-03-07T09:05:00x", ""})
         EXPECT_FALSE(platform::ParseIsoTime(bad)) << bad;
     EXPECT_EQ(platform::FormatIsoTime({2005, 3, 7, 9, 5, 0}), "2005-03-07T09:05:00");
     platform::FixLocalTime(platform::LocalTime{2026, 1, 2, 3, 4, 5});

@@ -7,8 +7,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 
@@ -32,7 +32,9 @@ TEST(UiThreadTest, WorkFromManyThreadsRunsOnTheUserInterfaceThread) {
                     ++count;
                 });
             std::vector<int> data(100, t);
-            PostToUiThread([&handed, data = std::move(data)] { handed.insert(handed.end(), data.begin(), data.end()); });
+            PostToUiThread([&handed, data = std::move(data)] {
+                handed.insert(handed.end(), data.begin(), data.end());
+            });
         });
     RunEventsUntil([&] { return count == 2000 && handed.size() == 400; });
     for (auto& w : workers)
@@ -65,9 +67,7 @@ TEST(UiThreadTest, AWorkerThreadShowsAndHidesTheWaitCursor) {
     std::atomic<int> step = 0;
     std::thread worker([&] {
         CWaitCursor outer;
-        {
-            CWaitCursor inner;
-        }
+        { CWaitCursor inner; }
         step = 1;
         while (step != 2)
             std::this_thread::yield();

@@ -102,9 +102,15 @@ TEST_F(WatcherTest, AnUpdateReloadsOnTheUiThreadAndLeavesTheEventReset) {
     } cases[] = {
         {"set here", [&] { update.Set(); }, 0},
         {"set by another process",
-         [&] { EXPECT_EQ(Phone({"event", "set", "Quorl.UpdateSMS.Event"}), ""); }, 0},
+         [&] {
+             EXPECT_EQ(Phone({"event", "set", "Quorl.UpdateSMS.Event"}), "");
+         },
+         0},
         {"a message of the red list arrives",
-         [&] { EXPECT_EQ(Phone({"receive", "10086", "到了"}), "private\n"); }, 1},
+         [&] {
+             EXPECT_EQ(Phone({"receive", "10086", "到了"}), "private\n");
+         },
+         1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,7 +9,8 @@ using MessageStoreTest = StoreTest;
 const CString kNumber = u"+8613800138000";
 
 TEST_F(MessageStoreTest, PathsAndTimeStamps) {
-    EXPECT_EQ(RecordKeyPath(Branch::Inbox, kNumber), u"Software\\Tolvane\\Brenwick\\Content\\+8613800138000");
+    EXPECT_EQ(RecordKeyPath(Branch::Inbox, kNumber),
+              u"Software\\Tolvane\\Brenwick\\Content\\+8613800138000");
     EXPECT_EQ(RecordKeyPath(Branch::Outbox, kNumber),
               u"Software\\Tolvane\\Brenwick\\Contentout\\+8613800138000");
     EXPECT_EQ(TimeStampName({2005, 3, 7, 9, 5, 0}), u"2005-3-7-9:5:0");
@@ -30,10 +31,17 @@ TEST_F(MessageStoreTest, SentCopiesAreStoredInPiecesEveryReaderCanRead) {
         {300, {{u"2005-3-7-9:5:0-1", 126}, {u"2005-3-7-9:5:0-2", 126}, {u"2005-3-7-9:5:0-3", 48}}},
         {378, {{u"2005-3-7-9:5:0-1", 126}, {u"2005-3-7-9:5:0-2", 126}, {u"2005-3-7-9:5:0-3", 126}}},
         // Longer texts go on with -4, -5, ...: no piece is too long to be listed.
-        {379, {{u"2005-3-7-9:5:0-1", 126}, {u"2005-3-7-9:5:0-2", 126}, {u"2005-3-7-9:5:0-3", 126},
-               {u"2005-3-7-9:5:0-4", 1}}},
-        {600, {{u"2005-3-7-9:5:0-1", 126}, {u"2005-3-7-9:5:0-2", 126}, {u"2005-3-7-9:5:0-3", 126},
-               {u"2005-3-7-9:5:0-4", 126}, {u"2005-3-7-9:5:0-5", 96}}},
+        {379,
+         {{u"2005-3-7-9:5:0-1", 126},
+          {u"2005-3-7-9:5:0-2", 126},
+          {u"2005-3-7-9:5:0-3", 126},
+          {u"2005-3-7-9:5:0-4", 1}}},
+        {600,
+         {{u"2005-3-7-9:5:0-1", 126},
+          {u"2005-3-7-9:5:0-2", 126},
+          {u"2005-3-7-9:5:0-3", 126},
+          {u"2005-3-7-9:5:0-4", 126},
+          {u"2005-3-7-9:5:0-5", 96}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.length);

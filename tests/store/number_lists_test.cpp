@@ -10,8 +10,10 @@ using NumberListsTest = StoreTest;
 
 TEST_F(NumberListsTest, TheListRuleAndThePlus86Form) {
     const std::pair<const char16_t*, const char16_t*> forms[] = {
-        {u"13800138000", u"+8613800138000"}, {u"+8613800138000", u"+8613800138000"},
-        {u"+85212345678", u"+86+85212345678"}, {u"", u"+86"}};
+        {u"13800138000", u"+8613800138000"},
+        {u"+8613800138000", u"+8613800138000"},
+        {u"+85212345678", u"+86+85212345678"},
+        {u"", u"+86"}};
     for (const auto& [number, form] : forms)
         EXPECT_EQ(Plus86Form(number), form) << CString(number);
 
@@ -20,8 +22,9 @@ TEST_F(NumberListsTest, TheListRuleAndThePlus86Form) {
         bool high;
         const char16_t* name;
     };
-    const Case entries[] = {{u"*张三", true, u"张三"}, {u"**星", true, u"星"}, {u"张三", false, u"张三"},
-                            {u"", false, u""},        {u"*", true, u""},      {u"a*", false, u"a*"}};
+    const Case entries[] = {{u"*张三", true, u"张三"}, {u"**星", true, u"星"},
+                            {u"张三", false, u"张三"}, {u"", false, u""},
+                            {u"*", true, u""},         {u"a*", false, u"a*"}};
     for (const auto& e : entries) {
         const CListEntry entry = DecodeListEntry(e.data);
         EXPECT_EQ(entry.high, e.high) << CString(e.data);
@@ -90,7 +93,8 @@ TEST_F(NumberListsTest, AddDeleteAndRewrite) {
     EXPECT_EQ(AddListEntry(keys::kRedList, u"13800138000", u"张三丰"), 0);
     EXPECT_EQ(AddListEntry(keys::kRedList, u"13900139000", u"*星"), 0);
     EXPECT_EQ(LoadListRows(keys::kRedList, true),
-              (std::vector<CListRow>{{{u"张三丰", u"13800138000", u"*"}}, {{u"星", u"13900139000", u"*"}}}))
+              (std::vector<CListRow>{{{u"张三丰", u"13800138000", u"*"}},
+                                     {{u"星", u"13900139000", u"*"}}}))
         << "one entry per number; a name's own leading * is lost when read back";
 
     EXPECT_EQ(RewriteLevel(keys::kRedList, u"13800138000", u"", u"[张]"), 0);

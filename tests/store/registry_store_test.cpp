@@ -65,8 +65,9 @@ TEST_F(RegistryStoreTest, EnumerationEndsAtTheFirstValueThatDoesNotFit) {
 
     auto list = [](const CString& path) {
         std::vector<CString> seen;
-        CRegistryStore::EnumerateValues(HKEY_LOCAL_MACHINE, path,
-                                        [&](const CString& name, const CString&) { seen.push_back(name); });
+        CRegistryStore::EnumerateValues(
+            HKEY_LOCAL_MACHINE, path,
+            [&](const CString& name, const CString&) { seen.push_back(name); });
         return seen;
     };
     EXPECT_EQ(list(k), (std::vector<CString>{u"one", u"two"}));
@@ -75,22 +76,25 @@ TEST_F(RegistryStoreTest, EnumerationEndsAtTheFirstValueThatDoesNotFit) {
     EXPECT_TRUE(KeyExists(u"Software\\Missing"));
 
     std::vector<CString> stopped;
-    CRegistryStore::EnumerateValues(HKEY_LOCAL_MACHINE, k, [&](const CString& name, const CString&) {
-        stopped.push_back(name);
-        return false;
-    });
+    CRegistryStore::EnumerateValues(HKEY_LOCAL_MACHINE, k,
+                                    [&](const CString& name, const CString&) {
+                                        stopped.push_back(name);
+                                        return false;
+                                    });
     EXPECT_EQ(stopped.size(), 1u) << "a step that says stop ends the listing";
 }
 
 TEST_F(RegistryStoreTest, KeyNamesIgnoreCase) {
     Write(u"Software\\Tolvane\\Brenwick\\listb", u"13800138000", u"*张三");
     CString text;
-    EXPECT_EQ(CRegistryStore::ReadString(u"SOFTWARE\\tolvane\\brenwick\\Listb", u"13800138000", text), 0);
+    EXPECT_EQ(
+        CRegistryStore::ReadString(u"SOFTWARE\\tolvane\\brenwick\\Listb", u"13800138000", text), 0);
     EXPECT_EQ(text, u"*张三");
     EXPECT_EQ(CRegistryStore::ReadString(u"Software\\Microsoft\\Inbox\\PresetMsgs", u"1", text,
                                          HKEY_CURRENT_USER),
               1);
-    EXPECT_FALSE(KeyExists(u"Software\\Microsoft\\Inbox\\PresetMsgs")) << "that one is below the user root";
+    EXPECT_FALSE(KeyExists(u"Software\\Microsoft\\Inbox\\PresetMsgs"))
+        << "that one is below the user root";
 }
 
 TEST_F(RegistryStoreTest, AStoreThatRefusesWritesGivesOne) {

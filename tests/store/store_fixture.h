@@ -43,8 +43,12 @@ protected:
 #include "store/MessageStore.h"
 #include "store/NumberLists.h"
 
-inline void PrintTo(const CString& text, std::ostream* out) { *out << '"' << text << '"'; }
-inline void PrintTo(const CRecord& r, std::ostream* out) { *out << '{' << r.name << ": " << r.text << '}'; }
+inline void PrintTo(const CString& text, std::ostream* out) {
+    *out << '"' << text << '"';
+}
+inline void PrintTo(const CRecord& r, std::ostream* out) {
+    *out << '{' << r.name << ": " << r.text << '}';
+}
 inline void PrintTo(const CListRow& r, std::ostream* out) {
     *out << '[' << r.column[0] << " | " << r.column[1] << " | " << r.column[2] << ']';
 }

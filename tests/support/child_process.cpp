@@ -116,9 +116,10 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
         }
         if (m_out < 0)
             return std::nullopt;
-        const auto left = std::max<long long>(
-            0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-                   .count());
+        const auto left =
+            std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - std::chrono::steady_clock::now())
+                                       .count());
         pollfd p{m_out, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left)) <= 0)
             return std::nullopt;

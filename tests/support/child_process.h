@@ -25,7 +25,8 @@ public:
 
     // The next line of standard output without its newline; nullopt at end of output or
     // when the time-out passes first.
-    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    std::optional<std::string>
+    ReadLine(std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // Everything it writes until it closes its output; then waits for it.
     std::string ReadAll();
 

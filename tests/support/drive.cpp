@@ -16,7 +16,8 @@ DriveResult DriveDialog(CDialog& dialog, const std::string& script) {
     return DriveModal([&dialog](const platform::gui::ScriptDriver&) { dialog.DoModal(); }, script);
 }
 
-DriveResult DriveModal(const std::function<void(const platform::gui::ScriptDriver&)>& modal, const std::string& script) {
+DriveResult DriveModal(const std::function<void(const platform::gui::ScriptDriver&)>& modal,
+                       const std::string& script) {
     using namespace platform::gui;
     ScriptError error;
     auto actions = ParseScript(script, error);

@@ -20,6 +20,7 @@ struct DriveResult {
 DriveResult DriveDialog(CDialog& dialog, const std::string& script);
 // The same for any modal run (a file dialog, a message box): modal runs while the script
 // does, and may wait for the driver to finish.
-DriveResult DriveModal(const std::function<void(const platform::gui::ScriptDriver&)>& modal, const std::string& script);
+DriveResult DriveModal(const std::function<void(const platform::gui::ScriptDriver&)>& modal,
+                       const std::string& script);
 
 } // namespace testing_support

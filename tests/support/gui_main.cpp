@@ -12,7 +12,9 @@ platform::gui::GuiApplication* g_gui = nullptr;
 }
 
 namespace testing_support {
-platform::gui::GuiApplication& Gui() { return *g_gui; }
+platform::gui::GuiApplication& Gui() {
+    return *g_gui;
+}
 
 void RunEventsUntil(const std::function<bool()>& done) {
     QEventLoop loop;
@@ -29,8 +31,8 @@ void RunEventsUntil(const std::function<bool()>& done) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    auto gui = std::make_unique<platform::gui::GuiApplication>(argc, argv,
-                                                                platform::gui::GuiOptions{.scale = 1, .headless = true});
+    auto gui = std::make_unique<platform::gui::GuiApplication>(
+        argc, argv, platform::gui::GuiOptions{.scale = 1, .headless = true});
     g_gui = gui.get();
     const int result = RUN_ALL_TESTS();
     g_gui = nullptr;

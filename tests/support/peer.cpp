@@ -115,7 +115,8 @@ int main(int argc, char** argv) {
     const std::span<char* const> args(argv + 3, static_cast<std::size_t>(argc - 3));
     if (const auto result = EventCommand(*device, command, args))
         return *result;
-    if (const int rc = RunRegistryCommand(*device, command, std::vector<std::string>(args.begin(), args.end()));
+    if (const int rc = RunRegistryCommand(*device, command,
+                                          std::vector<std::string>(args.begin(), args.end()));
         rc >= 0)
         return rc;
     std::fprintf(stderr, "brenwick-test-peer: unknown command %s\n", command.c_str());

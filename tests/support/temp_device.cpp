@@ -9,7 +9,8 @@
 namespace testing_support {
 
 TempDevice::TempDevice() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brenwick-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "brenwick-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     m_dir = std::filesystem::path(pattern) / "device";

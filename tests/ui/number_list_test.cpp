@@ -39,7 +39,8 @@ using Rows = std::vector<std::vector<CString>>;
 
 class CNumberDlg : public CDialog {
 public:
-    CNumberDlg(int menuMode, Rows rows) : CDialog(kPage), m_menuMode(menuMode), m_rows(std::move(rows)) {}
+    CNumberDlg(int menuMode, Rows rows)
+        : CDialog(kPage), m_menuMode(menuMode), m_rows(std::move(rows)) {}
 
     CNumberListCtrl m_list;
     std::uint32_t styleAfterAttach = 0;
@@ -70,7 +71,10 @@ protected:
         return true;
     }
     const CMessageMap& GetMessageMap() const override {
-        static const CMessageMap map{{Told(32771), Told(32774), Told(32776), Told(40001),
+        static const CMessageMap map{{Told(32771),
+                                      Told(32774),
+                                      Told(32776),
+                                      Told(40001),
                                       {CNotice::Hold, 1001, [](CDialog& d, int) {
                                            static_cast<CNumberDlg&>(d).notices.push_back("hold");
                                        }}}};
@@ -80,8 +84,8 @@ protected:
 private:
     static CMessageMap::Entry Told(int command) {
         return {CNotice::Command, command, [command](CDialog& d, int item) {
-                    static_cast<CNumberDlg&>(d).notices.push_back("command " + std::to_string(command) + " row " +
-                                                                  std::to_string(item));
+                    static_cast<CNumberDlg&>(d).notices.push_back(
+                        "command " + std::to_string(command) + " row " + std::to_string(item));
                 }};
     }
 
@@ -95,9 +99,11 @@ protected:
         RegisterPage(kListStyle);
         // The pop-up of each is its second top-level item; the viewer's first is one too.
         RegisterMenu({CNumberListCtrl::kMainMenu,
-                      {{32804, u"退出", {}}, {0, u"工具", {{32771, u"删除", {}}, {}, {32774, u"关于", {}}}}}});
+                      {{32804, u"退出", {}},
+                       {0, u"工具", {{32771, u"删除", {}}, {}, {32774, u"关于", {}}}}}});
         RegisterMenu({CNumberListCtrl::kViewerMenu,
-                      {{0, u"菜单", {{40001, u"返回", {}}}}, {0, u"工具", {{32775, u"回复", {}}, {32776, u"删除", {}}}}}});
+                      {{0, u"菜单", {{40001, u"返回", {}}}},
+                       {0, u"工具", {{32775, u"回复", {}}, {32776, u"删除", {}}}}}});
     }
 };
 
@@ -106,9 +112,13 @@ std::filesystem::path ShotPath(const std::string& name) {
     return std::filesystem::path(BRENWICK_SCREENSHOTS) / name;
 }
 
-QColor ToQt(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QColor ToQt(COLORREF c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 
-int Width(const CDC& dc, const CString& text) { return dc.GetTextExtent(text).cx; }
+int Width(const CDC& dc, const CString& text) {
+    return dc.GetTextExtent(text).cx;
+}
 
 // An off-screen surface, white, in the program's font.
 struct Surface {
@@ -127,7 +137,8 @@ TEST_F(NumberListTest, AttachingMakesAnOwnerDrawnReportListWithoutHeadings) {
         RegisterPage(templateStyle);
         CNumberDlg dlg(0, {});
         testing_support::DriveDialog(dlg, "ok\n");
-        EXPECT_EQ(dlg.styleAfterAttach, LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER)
+        EXPECT_EQ(dlg.styleAfterAttach,
+                  LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER)
             << "template style " << templateStyle;
     }
 }
@@ -168,7 +179,8 @@ TEST_F(NumberListTest, ATextTooWideForItsCellEndsInDotsAndStaysNarrowerThanTheCe
             const int kept = shown.GetLength() - 3;
             EXPECT_EQ(shown.Left(kept), c.text.Left(kept));
             EXPECT_LT(Width(s.dc, shown), c.width);
-            EXPECT_GE(Width(s.dc, c.text.Left(kept + 1) + dots), c.width) << "the longest beginning that fits";
+            EXPECT_GE(Width(s.dc, c.text.Left(kept + 1) + dots), c.width)
+                << "the longest beginning that fits";
             break;
         }
         }
@@ -181,7 +193,8 @@ TEST_F(NumberListTest, DrawCellTextDrawsTheFittedTextInItsArea) {
     const CRect area{10, 0, 10 + Width(drawn.dc, text) - 1, 20};
     constexpr unsigned kFlags = DT_RIGHT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     CNumberListCtrl::DrawCellText(drawn.dc, text, area, kFlags);
-    expected.dc.DrawText(CNumberListCtrl::FitCellText(expected.dc, text, area.Width()), area, kFlags);
+    expected.dc.DrawText(CNumberListCtrl::FitCellText(expected.dc, text, area.Width()), area,
+                         kFlags);
     whole.dc.DrawText(text, area, kFlags);
     EXPECT_EQ(drawn.Image(), expected.Image());
     EXPECT_NE(drawn.Image(), whole.Image());
@@ -220,9 +233,11 @@ TEST_F(NumberListTest, AnEmptyCellDrawsNothingAndTheNextColumnKeepsItsPlace) {
 // outline goes.
 TEST_F(NumberListTest, TheFocusedRowKeepsItsHighlightWhenTheFocusLeavesTheList) {
     CNumberDlg dlg(0, {{u"1", u"", u"*"}, {u"2", u"", u""}});
-    const auto withFocus = ShotPath("number_list_focused.png"), without = ShotPath("number_list_focus_elsewhere.png");
+    const auto withFocus = ShotPath("number_list_focused.png"),
+               without = ShotPath("number_list_focus_elsewhere.png");
     const auto result = testing_support::DriveDialog(
-        dlg, "row 1001 0\nshot \"" + withFocus.string() + "\"\nfocus 1003\nshot \"" + without.string() + "\"\nok\n");
+        dlg, "row 1001 0\nshot \"" + withFocus.string() + "\"\nfocus 1003\nshot \"" +
+                 without.string() + "\"\nok\n");
     ASSERT_EQ(result.exitCode, 0);
     const QColor highlight = ToQt(GetSysColor(COLOR_HIGHLIGHT));
     const int top = PhoneScreen::kNavBarHeight + dlg.listRect.top;
@@ -272,7 +287,8 @@ TEST_F(NumberListTest, TapAndHoldOpensTheMenuOfTheMenuMode) {
                 shownAt = menu->MenuRect().topLeft();
         });
         watch.start(5);
-        const auto result = testing_support::DriveDialog(dlg, "hold 1001 1\n" + c.choice + "\nok\n");
+        const auto result =
+            testing_support::DriveDialog(dlg, "hold 1001 1\n" + c.choice + "\nok\n");
         watch.stop();
         EXPECT_EQ(result.exitCode, 0);
         std::vector<std::string> popups;
