@@ -390,10 +390,13 @@ struct ScriptDriver::Impl {
                 return "control " + std::to_string(a.id) + " is not a list";
             const int rows = static_cast<int>(list->rows.size());
             QPoint at;
+            // A person scrolls the row into sight first, or to the end for the area below.
             if (a.index >= 0 && a.index < rows) {
+                list->EnsureVisible(a.index);
                 at = list->RowRect(a.index).center();
             } else {
-                at = QPoint(4, rows * list->RowHeight() + list->RowHeight() / 2);
+                list->EnsureVisible(rows - 1);
+                at = QPoint(4, (rows - list->TopRow()) * list->RowHeight() + list->RowHeight() / 2);
                 if (at.y() >= list->height())
                     return "list " + std::to_string(a.id) + " has no empty area below its rows";
             }

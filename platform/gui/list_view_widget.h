@@ -6,6 +6,7 @@
 #include "platform/gui/listctrl.h"
 
 #include <QPointer>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
 #include <vector>
@@ -30,9 +31,21 @@ public:
     CListCtrl* owner = nullptr;                 // the program's object bound to it, if any
 
     int RowHeight() const;
+    // Where a row is in the widget, scrolled as the list is now (above or below the widget
+    // for rows out of sight).
     QRect RowRect(int row) const;
     // The row at a point of the widget, or -1 below the rows.
     int RowAt(QPoint at) const;
+
+    // Scrolling by whole rows: the first row in sight, and how many fit wholly.
+    int TopRow() const { return m_top; }
+    int RowsPerPage() const;
+    void ScrollTo(int top);
+    // Scrolls the least that brings row wholly into sight.
+    void EnsureVisible(int row);
+    // The rows or the height changed: the scroll bar follows.
+    void RowsChanged();
+    static constexpr int kScrollBarWidth = 13;
     // How long a finger stays down for a tap-and-hold.
     static constexpr int kHoldMilliseconds = 500;
     // The list styles that a template's control styles stand for.
@@ -50,6 +63,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Select(int row);
@@ -60,6 +76,8 @@ private:
     int m_pressed = -1;  // the row under it
     QPoint m_pressedAt;  // where it went down
     bool m_held = false; // the gesture was told: the release is no tap
+    int m_top = 0;       // the first row in sight
+    QScrollBar* m_scrollBar;
 };
 
 } // namespace platform::gui

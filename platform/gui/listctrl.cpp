@@ -6,8 +6,12 @@
 #include "platform/gui/window.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
 
 namespace platform::gui {
 namespace {
@@ -53,8 +57,14 @@ std::uint32_t ListViewWidget::StyleOf(std::uint32_t templateStyle) {
 }
 
 ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id)
-    : QWidget(parent), m_dialog(dialog), m_id(id) {
+    : QWidget(parent), m_dialog(dialog), m_id(id), m_scrollBar(new QScrollBar(Qt::Vertical, this)) {
     TrackFocus();
+    m_scrollBar->setFocusPolicy(Qt::NoFocus); // the list keeps the focus while it scrolls
+    m_scrollBar->hide();
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int top) {
+        m_top = top;
+        update();
+    });
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     if (const DialogTemplate* t = dialog.GetTemplate())
@@ -87,12 +97,74 @@ QRect ListViewWidget::RowRect(int row) const {
     int width = 0;
     for (const auto& c : columns)
         width += c.width;
-    return {0, row * RowHeight(), std::max(width, this->width()), RowHeight()};
+    return {0, (row - m_top) * RowHeight(), std::max(width, this->width()), RowHeight()};
 }
 
 int ListViewWidget::RowAt(QPoint at) const {
-    const int row = at.y() / RowHeight();
+    const int row = m_top + at.y() / RowHeight();
     return at.y() >= 0 && row < static_cast<int>(rows.size()) ? row : -1;
+}
+
+int ListViewWidget::RowsPerPage() const {
+    return std::max(1, height() / RowHeight());
+}
+
+void ListViewWidget::ScrollTo(int top) {
+    m_scrollBar->setValue(top); // clamped to the range; valueChanged moves the rows
+    m_top = m_scrollBar->value();
+}
+
+void ListViewWidget::EnsureVisible(int row) {
+    if (row < 0 || row >= static_cast<int>(rows.size()))
+        return;
+    if (row < m_top)
+        ScrollTo(row);
+    else if (row >= m_top + RowsPerPage())
+        ScrollTo(row - RowsPerPage() + 1);
+}
+
+// The scroll bar shows while the rows do not all fit, at the list's right edge, over the
+// last column's margin, as the phone's lists have it.
+void ListViewWidget::RowsChanged() {
+    const int hidden = std::max(0, static_cast<int>(rows.size()) - RowsPerPage());
+    m_scrollBar->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
+    m_scrollBar->setRange(0, hidden);
+    m_scrollBar->setPageStep(RowsPerPage());
+    m_scrollBar->setVisible(hidden > 0);
+    m_top = m_scrollBar->value();
+    update();
+}
+
+void ListViewWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    RowsChanged();
+}
+
+void ListViewWidget::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    ScrollTo(m_top - 3 * steps);
+    event->accept();
+}
+
+// Up and down move the focused row, as the phone's direction keys do; other keys go on to
+// the dialog.
+void ListViewWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    int focused = -1;
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        if (rows[row].state & LVIS_FOCUSED)
+            focused = row;
+    const int last = static_cast<int>(rows.size()) - 1;
+    const int next =
+        focused < 0 ? 0 : std::clamp(focused + (event->key() == Qt::Key_Down ? 1 : -1), 0, last);
+    if (last >= 0 && next != focused) {
+        Select(next);
+        EnsureVisible(next);
+    }
+    event->accept();
 }
 
 void ListViewWidget::SetState(int row, unsigned state, unsigned mask) {
@@ -156,11 +228,16 @@ void ListViewWidget::focusOutEvent(QFocusEvent* event) {
     TellFocus(owner, QApplication::focusWidget(), &CListCtrl::OnKillFocus);
 }
 
-void ListViewWidget::paintEvent(QPaintEvent*) {
+// Only the rows in sight of what needs painting are drawn.
+void ListViewWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setFont(font());
     CDC dc(painter);
-    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+    const QRect dirty = event->rect();
+    const int first = std::max(m_top, m_top + dirty.top() / RowHeight());
+    const int end =
+        std::min(static_cast<int>(rows.size()), m_top + dirty.bottom() / RowHeight() + 1);
+    for (int row = first; row < end; ++row) {
         const QRect r = RowRect(row);
         const CRect bounds{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
         if (owner && (style & LVS_OWNERDRAWFIXED)) {
@@ -249,7 +326,7 @@ int CListCtrl::InsertItem(int item, const CString& text) {
         return -1;
     item = std::min(item, static_cast<int>(list->rows.size()));
     list->rows.insert(list->rows.begin() + item, {{QString::fromStdU16String(text.str())}, 0});
-    list->update();
+    list->RowsChanged();
     return item;
 }
 
@@ -283,8 +360,26 @@ bool CListCtrl::DeleteAllItems() {
     if (!list)
         return false;
     list->rows.clear();
-    list->update();
+    list->RowsChanged();
     return true;
+}
+
+bool CListCtrl::EnsureVisible(int item, bool) {
+    ListViewWidget* list = ListOf(*this);
+    if (!list || item < 0 || item >= GetItemCount())
+        return false;
+    list->EnsureVisible(item);
+    return true;
+}
+
+int CListCtrl::GetTopIndex() const {
+    const ListViewWidget* list = ListOf(*this);
+    return list ? list->TopRow() : 0;
+}
+
+int CListCtrl::GetCountPerPage() const {
+    const ListViewWidget* list = ListOf(*this);
+    return list ? list->RowsPerPage() : 0;
 }
 
 unsigned CListCtrl::GetItemState(int item, unsigned mask) const {

@@ -58,6 +58,10 @@ public:
     CString GetItemText(int item, int subItem) const;
     int GetItemCount() const;
     bool DeleteAllItems();
+    // Scrolls the list by whole rows so that item is in sight.
+    bool EnsureVisible(int item, bool partialOk);
+    int GetTopIndex() const;
+    int GetCountPerPage() const;
     unsigned GetItemState(int item, unsigned mask) const;
     bool SetItemState(int item, unsigned state, unsigned mask);
     // LVIR_BOUNDS: the whole row; LVIR_LABEL: column 0's part of it.

@@ -59,8 +59,8 @@ TEST_F(MainWindowTest, TheFirewallSwitchSaysSoWhenTheStoreRefuses) {
     }
 }
 
-// The red list with an unread mark and a name too long for its column, the black list, and
-// the reduced program, written to BUILD/screenshots.
+// The red list with an unread mark and a name too long for its column, the black list longer
+// than the list shows, and the reduced program, written to BUILD/screenshots.
 TEST_F(MainWindowTest, Screenshots) {
     const std::filesystem::path dir = BRENWICK_SCREENSHOTS;
     std::filesystem::create_directories(dir);
@@ -70,6 +70,8 @@ TEST_F(MainWindowTest, Screenshots) {
     Store(CString(keys::kInbox) + u"\\+8613800138000", u"[*]2005-3-7-9:5:0", u"你好");
     Store(keys::kBlackList, u"13500000000", u"*");
     Store(keys::kBlackList, u"95555", u"");
+    for (int n = 0; n < 10; ++n) // more than the list shows: it scrolls
+        Store(keys::kBlackList, CString::Formatted(u"1360000000%d", n), u"*");
     Store(keys::kSettings, u"PWDBK", u"9999");
     const auto shot = [&](const char* name) { return "shot \"" + (dir / name).string() + "\"\n"; };
 

@@ -9,6 +9,7 @@
 #include "gui_main.h"
 
 #include <QLineEdit>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -71,6 +72,7 @@ public:
     std::vector<std::string> notices;
     std::vector<std::string> focusNotices; // the list's focus changes as the dialog hears of them
     std::function<void(CListDlg&, int row)> onClick;
+    int rowCount = 3;
 
 protected:
     bool OnInitDialog() override {
@@ -80,7 +82,7 @@ protected:
         m_list.InsertColumn(0, u"", LVCFMT_LEFT, 70);
         m_list.InsertColumn(1, u"", LVCFMT_LEFT, 135);
         m_list.InsertColumn(2, u"", LVCFMT_RIGHT, 35);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < rowCount; ++i) {
             m_list.InsertItem(i, CString::Formatted(u"%d", i + 1));
             m_list.SetItemText(i, 1, CString::Formatted(u"1380013800%d", i));
         }
@@ -159,6 +161,32 @@ TEST_F(ListCtrlTest, TapsOnRowsAndBelowThemReachTheOwner) {
         std::string::npos)
         << dump;
     EXPECT_FALSE(dlg.m_list.drawn.empty()) << "the rows were drawn by their owner";
+}
+
+// Rows beyond the list's height are reached by scrolling: a script's tap scrolls as a person
+// would, and the direction keys move the focused row and keep it in sight.
+TEST_F(ListCtrlTest, ALongListScrollsToTheRowsATapOrAKeyReaches) {
+    CListDlg dlg;
+    dlg.rowCount = 40;
+    int top = -1, perPage = 0;
+    dlg.onClick = [&](CListDlg& d, int) {
+        top = d.m_list.GetTopIndex();
+        perPage = d.m_list.GetCountPerPage();
+    };
+    const auto result =
+        testing_support::DriveDialog(dlg, "row 1001 30\nkey Down\nkey Down\nkey Up\nok\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(dlg.notices,
+              (std::vector<std::string>{"changed 30", "click 30", "changed 30", "changed 31",
+                                        "changed 31", "changed 32", "changed 32", "changed 31"}))
+        << "the keys tell each row that changed; a key is no tap";
+    EXPECT_GT(perPage, 3);
+    EXPECT_LE(top, 30);
+    EXPECT_GT(top + perPage, 30) << "row 30 was in sight when it was tapped";
+    std::vector<int> drawn = dlg.m_list.drawn;
+    std::sort(drawn.begin(), drawn.end());
+    drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    EXPECT_LT(drawn.size(), 40u) << "only rows in sight are drawn";
 }
 
 TEST_F(ListCtrlTest, TapAndHoldIsAGestureNotATap) {
