@@ -12,8 +12,8 @@
 namespace {
 
 constexpr int kListColumns[] = {70, 135, 35};
-// Full-row select, no sideways scroll bar, gradient background.
-constexpr std::uint32_t kListExtendedStyle = 0x30000020;
+constexpr std::uint32_t kListExtendedStyle =
+    LVS_EX_FULLROWSELECT | LVS_EX_NOHSCROLL | LVS_EX_GRADIENT;
 
 constexpr const char16_t* kBackupPasswordNotice =
     u"说明：使用备用密码进入本程序，将无法看到进入红名单的按钮，"
@@ -38,8 +38,8 @@ const CMessageMap& CMainDlg::GetMessageMap() const {
     static const CMessageMap map{{
         OnClicked(1004, &CMainDlg::OnAdd),
         OnCommand(32771, &CMainDlg::OnDelete),
-        OnNotify(CNotice::ItemChanged, 1001, &CMainDlg::OnItemChanged),
-        OnNotify(CNotice::Click, 1001, &CMainDlg::OnListClick),
+        OnNotify(CNotice::ItemChanged, 1001, &CMainDlg::OnListRow),
+        OnNotify(CNotice::Click, 1001, &CMainDlg::OnListRow),
         OnCommand(32774, &CMainDlg::OnAbout),
         OnCommand(32779, &CMainDlg::OnSystemSms),
         OnClicked(1013, &CMainDlg::OnSwitchList),
@@ -63,10 +63,10 @@ bool CMainDlg::OnInitDialog() {
         return false;
     }
 
-    m_numberList.m_menuMode = 2;
+    m_numberList.m_menuMode = CNumberListCtrl::kMainMenuMode;
     if (m_outcome == CPasswordDlg::kBackupPassword) {
         // The reduced program: nothing of the red list, and the menu bar without it.
-        m_numberList.m_menuMode = 3;
+        m_numberList.m_menuMode = CNumberListCtrl::kNoMenuMode;
         GetDlgItem(1013)->ShowWindow(SW_HIDE);
         GetDlgItem(1005)->ShowWindow(SW_HIDE);
         m_reducedMenuBar = std::make_unique<platform::gui::CMenuBar>(*this, 138);
@@ -85,15 +85,7 @@ bool CMainDlg::OnInitDialog() {
     LoadList();
 
     CString stop;
-    if (CRegistryStore::ReadString(keys::kSettings, u"stop", stop) == 0) {
-        m_firewallOff = 1;
-        SetDlgItemText(1005, u"开");
-        SetWindowText(u"Brenwick关闭");
-    } else {
-        m_firewallOff = 0;
-        SetDlgItemText(1005, u"关");
-        SetWindowText(u"Brenwick开启");
-    }
+    ShowFirewallState(CRegistryStore::ReadString(keys::kSettings, u"stop", stop) == 0);
     if (m_outcome != CPasswordDlg::kBackupPassword)
         OnSwitchList();
     m_watcher.Start();
@@ -170,11 +162,9 @@ void CMainDlg::OnDelete() {
     LoadList();
 }
 
-void CMainDlg::OnItemChanged(int item) {
-    m_selected = item;
-}
-
-void CMainDlg::OnListClick(int item) {
+// A tap, or a row's change, names the row (-1 below the rows); in the black list that is
+// all a tap does.
+void CMainDlg::OnListRow(int item) {
     m_selected = item;
 }
 
@@ -236,9 +226,7 @@ void CMainDlg::OnFirewall() {
             MessageBox(u"操作失败！", kCaption, MB_OK | MB_ICONSTOP);
             return;
         }
-        SetDlgItemText(1005, u"开");
-        m_firewallOff = 1;
-        SetWindowText(u"Brenwick关闭");
+        ShowFirewallState(true);
     } else {
         if (MessageBox(u"是否确定要开启防火墻？", kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
@@ -246,10 +234,15 @@ void CMainDlg::OnFirewall() {
             MessageBox(u"操作失败！", kCaption, MB_OK | MB_ICONSTOP);
             return;
         }
-        SetDlgItemText(1005, u"关");
-        m_firewallOff = 0;
-        SetWindowText(u"Brenwick开启");
+        ShowFirewallState(false);
     }
+}
+
+// The button offers the other state; the title tells the one the firewall is in.
+void CMainDlg::ShowFirewallState(bool off) {
+    m_firewallOff = off ? 1 : 0;
+    SetDlgItemText(1005, off ? u"开" : u"关");
+    SetWindowText(off ? u"Brenwick关闭" : u"Brenwick开启");
 }
 
 void CMainDlg::OnExit() {

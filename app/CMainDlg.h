@@ -43,13 +43,13 @@ private:
     bool PassGate();
     void OnAdd();
     void OnDelete();
-    void OnItemChanged(int item);
-    void OnListClick(int item);
+    void OnListRow(int item);
     void OnAbout();
     void OnSystemSms();
     void OnSwitchList();
     void OnChangePassword();
     void OnFirewall();
+    void ShowFirewallState(bool off);
     void OnBackupPassword();
     void OnExit();
 

@@ -4,6 +4,7 @@
 #include "phone/commands.h"
 #include "platform/device.h"
 #include "platform/gui/gui_app.h"
+#include "platform/gui/phone_look.h"
 #include "platform/phonedb.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -47,14 +47,11 @@ MessagingWindow::MessagingWindow(platform::Device& device, const MessagingReques
     : QWidget(parent), m_device(device) {
     setWindowTitle(QStringLiteral("短信"));
     setFixedSize(kWidth, kHeight);
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-    font.setPixelSize(12);
-    setFont(font);
-    QPalette colours = palette();
-    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        colours.setColor(role, Qt::white);
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        colours.setColor(role, Qt::black);
+    // The window's own look, whatever the application around it has.
+    setFont(platform::gui::PhoneFont());
+    QPalette colours = platform::gui::PhonePalette(palette());
+    colours.setColor(QPalette::Button, Qt::white);
+    colours.setColor(QPalette::ButtonText, Qt::black);
     setPalette(colours);
     setAutoFillBackground(true);
 
@@ -197,7 +194,7 @@ int Messaging(const Invocation& call) {
     static char name[] = "brenwick-phone";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    platform::gui::ApplyPhoneLook();
     MessagingWindow window(call.device, request);
     window.show();
     return QApplication::exec();

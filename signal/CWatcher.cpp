@@ -55,7 +55,10 @@ struct CWatcher::Run {
                 return; // the reload that waits to run will see this update too
             run->pending = true;
         }
-        platform::gui::PostToUiThread([run] { run->Reload(); });
+        if (!platform::gui::PostToUiThread([run] { run->Reload(); })) {
+            std::lock_guard lock(run->mutex);
+            run->pending = false; // the application has ended: no reload is on its way
+        }
     }
 
     // Whether a reload is on its way: from the set of the update event (which this watcher,

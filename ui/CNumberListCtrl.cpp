@@ -45,8 +45,7 @@ void CNumberListCtrl::DrawItem(CDC& dc, int item, const CRect& bounds) {
     CRect label;
     GetItemRect(item, label, LVIR_LABEL);
     const int space = dc.GetTextExtent(u" ").cx;
-    CRect highlight = bounds;
-    highlight.left = label.left;
+    const CRect highlight = HighlightRect(item);
 
     // The focused row stays highlighted when the focus goes elsewhere; only its outline
     // goes with the focus.

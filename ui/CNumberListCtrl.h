@@ -12,6 +12,7 @@ class CNumberListCtrl : public CListCtrl {
 public:
     // Values of m_menuMode; any other opens the main window's menu.
     static constexpr int kViewerMenuMode = 1; // the message viewer's menu (141)
+    static constexpr int kMainMenuMode = 2;   // the main window's menu (129)
     static constexpr int kNoMenuMode = 3;     // no context menu
     static constexpr int kMainMenu = 129;
     static constexpr int kViewerMenu = 141;

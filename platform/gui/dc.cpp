@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
 
 namespace {
 
@@ -49,9 +50,8 @@ CBitmap::~CBitmap() {
 
 bool CBitmap::LoadBitmap(int resourceId) {
     DeleteObject();
-    const auto file = platform::gui::FindImage(resourceId);
-    QImage image;
-    if (file.empty() || !image.loadFromData(file.data(), static_cast<int>(file.size())))
+    const QImage image = platform::gui::detail::ResourceImage(resourceId);
+    if (image.isNull())
         return false;
     m_image = std::make_unique<QImage>(image.convertToFormat(kScreenFormat));
     return true;
@@ -261,20 +261,30 @@ void CDC::DrawFocusRect(const CRect& rect) {
 
 namespace {
 
-platform::gui::detail::Canvas* CanvasOf(platform::gui::detail::Window* window) {
-    return window ? dynamic_cast<platform::gui::detail::Canvas*>(window->widget.data()) : nullptr;
+platform::gui::detail::Canvas* CanvasOf(QWidget* widget) {
+    return dynamic_cast<platform::gui::detail::Canvas*>(widget);
 }
 
 } // namespace
 
-CClientDC::CClientDC(CWnd* window) : m_window(window ? window->GetSafeHwnd() : nullptr) {
-    if (auto* canvas = CanvasOf(m_window))
-        Begin(canvas->Surface());
+struct CClientDC::Target {
+    QPointer<QWidget> widget;
+    std::shared_ptr<QImage> surface;
+};
+
+CClientDC::CClientDC(CWnd* window) : m_target(std::make_unique<Target>()) {
+    if (auto* hwnd = window ? window->GetSafeHwnd() : nullptr)
+        m_target->widget = hwnd->widget;
+    if (auto* canvas = CanvasOf(m_target->widget)) {
+        m_target->surface = canvas->Surface();
+        Begin(*m_target->surface);
+    }
 }
 
-// What was drawn shows at once, as on the phone, where a window surface is the screen.
+// What was drawn shows at once, as on the phone, where a window surface is the screen; a
+// window that went meanwhile shows nothing.
 CClientDC::~CClientDC() {
     End();
-    if (auto* canvas = CanvasOf(m_window); canvas && !canvas->Painting())
-        m_window->widget->repaint();
+    if (auto* canvas = CanvasOf(m_target->widget); canvas && !canvas->Painting())
+        m_target->widget->repaint();
 }

@@ -143,7 +143,8 @@ public:
     ~CClientDC() override;
 
 private:
-    platform::gui::detail::Window* m_window;
+    struct Target; // the window, watched, and its face, kept while drawing on it
+    std::unique_ptr<Target> m_target;
 };
 
 // The surface of a window's OnPaint.

@@ -93,10 +93,7 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog,
                                                                  : Qt::AlignLeft;
         label->setAlignment(horizontal | Qt::AlignTop);
         if (c.style & (kIcon | kBitmap)) {
-            const auto file = FindImage(c.image);
-            QPixmap picture;
-            picture.loadFromData(file.data(), static_cast<uint>(file.size()));
-            label->setPixmap(picture);
+            label->setPixmap(QPixmap::fromImage(platform::gui::detail::ResourceImage(c.image)));
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         }
         widget = label;
@@ -250,11 +247,21 @@ class DialogFrame : public QWidget, public Canvas {
 public:
     DialogFrame(QWidget* parent, CDialog& dialog) : QWidget(parent), m_dialog(dialog) {}
 
-    QImage& Surface() override {
-        if (m_surface.size() != size()) {
-            QImage grown(size(), QImage::Format_RGB32);
-            grown.fill(Qt::white);
-            QPainter(&grown).drawImage(0, 0, m_surface);
+    // Where the dialog's client area is: the frame itself for a page, the box inside its
+    // border for a pop-up, whose frame only keeps taps from the windows behind it.
+    void SetClient(QWidget* client) {
+        m_client = client;
+        if (client != this)
+            client->installEventFilter(this);
+    }
+
+    std::shared_ptr<QImage> Surface() override {
+        const QSize size = m_client->size();
+        if (!m_surface || m_surface->size() != size) {
+            auto grown = std::make_shared<QImage>(size, QImage::Format_RGB32);
+            grown->fill(Qt::white);
+            if (m_surface)
+                QPainter(grown.get()).drawImage(0, 0, *m_surface);
             m_surface = std::move(grown);
         }
         return m_surface;
@@ -263,28 +270,42 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        if (m_client == this)
+            PaintClient();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_client && event->type() == QEvent::Paint)
+            PaintClient();
+        return QWidget::eventFilter(watched, event);
+    }
+    // Keys go to the window that has the focus: a control's keys are the control's, also
+    // those it passes on unused.
+    void keyReleaseEvent(QKeyEvent* event) override {
+        if (event->isAutoRepeat() || !m_dialog.m_open || QApplication::focusWidget() != this)
+            return;
+        m_dialog.OnKeyUp(VirtualKey(*event), 1, 0);
+    }
+    // The pen on the client area beside the controls; beside a pop-up's box it reaches
+    // nothing.
+    void mousePressEvent(QMouseEvent* event) override {
+        const QPoint at = m_client->mapFrom(this, event->position().toPoint());
+        if (m_dialog.m_open && m_client->rect().contains(at))
+            m_dialog.OnLButtonDown(0, {at.x(), at.y()});
+    }
+
+private:
+    void PaintClient() {
         m_painting = true;
         if (m_dialog.m_open)
             m_dialog.OnPaint();
         m_painting = false;
-        if (!m_surface.isNull())
-            QPainter(this).drawImage(0, 0, m_surface);
-    }
-    void keyReleaseEvent(QKeyEvent* event) override {
-        if (event->isAutoRepeat() || !m_dialog.m_open)
-            return;
-        m_dialog.OnKeyUp(VirtualKey(*event), 1, 0);
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (!m_dialog.m_open)
-            return;
-        const QPoint at = event->position().toPoint();
-        m_dialog.OnLButtonDown(0, {at.x(), at.y()});
+        if (m_surface)
+            QPainter(m_client).drawImage(0, 0, *m_surface);
     }
 
-private:
     CDialog& m_dialog;
-    QImage m_surface; // none until the dialog first draws on its window
+    QWidget* m_client = this;
+    std::shared_ptr<QImage> m_surface; // none until the dialog first draws on its window
     bool m_painting = false;
 };
 
@@ -359,6 +380,7 @@ void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen, 
     white.setColor(QPalette::Window, Qt::white);
     run.body->setPalette(white);
     run.body->setAutoFillBackground(true);
+    static_cast<DialogFrame*>(run.frame.get())->SetClient(run.body);
     run.frame->hide();
 }
 
@@ -569,19 +591,31 @@ CString CDialog::GetWindowText() const {
 unsigned CDialog::SetTimer(unsigned id, unsigned milliseconds) {
     if (!m_run || m_run->ended)
         return 0;
+    // The same id restarts its timer: it may be set again from its own tick.
     auto& timer = m_run->timers[id];
-    timer = std::make_unique<QTimer>();
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [this, id] {
+            if (m_open)
+                OnTimer(id);
+        });
+    }
     timer->setInterval(platform::ScaledMilliseconds(static_cast<int>(milliseconds)));
-    QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [this, id] {
-        if (m_open)
-            OnTimer(id);
-    });
     timer->start();
     return id;
 }
 
+// A timer may be killed from its own tick, so it goes once the tick is over.
 bool CDialog::KillTimer(unsigned id) {
-    return m_run && m_run->timers.erase(id) > 0;
+    if (!m_run)
+        return false;
+    const auto it = m_run->timers.find(id);
+    if (it == m_run->timers.end())
+        return false;
+    it->second->stop();
+    it->second.release()->deleteLater();
+    m_run->timers.erase(it);
+    return true;
 }
 
 void CDialog::OnTimer(unsigned) {}
@@ -628,10 +662,9 @@ void CDialog::SetIcon(HICON icon, bool big) {
     PhoneScreen* screen = PhoneScreen::Instance();
     if (!big || !icon || !screen)
         return;
-    const auto file = platform::gui::FindImage(icon.resource);
-    QPixmap picture;
-    if (picture.loadFromData(file.data(), static_cast<uint>(file.size())))
-        screen->window()->setWindowIcon(QIcon(picture));
+    if (const QImage picture = platform::gui::detail::ResourceImage(icon.resource);
+        !picture.isNull())
+        screen->window()->setWindowIcon(QIcon(QPixmap::fromImage(picture)));
 }
 
 void CDialog::CenterWindow() {

@@ -21,11 +21,6 @@ namespace {
 
 std::vector<QPointer<FileDialogWidget>> g_open; // innermost last
 
-const QColor kNavTop(0x2e, 0x5f, 0xbf);
-const QColor kNavBottom(0x0b, 0x2f, 0x8c);
-const QColor kMenuBarColor(0xd6, 0xd3, 0xce);
-const QColor kMenuEdge(0x84, 0x82, 0x84);
-
 constexpr int kWidth = PhoneScreen::kWidth;
 constexpr int kHeight = PhoneScreen::kHeight;
 constexpr int kNavBar = PhoneScreen::kNavBarHeight;
@@ -284,17 +279,7 @@ std::optional<std::u16string> FileDialogWidget::Exec() {
 
 void FileDialogWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    QLinearGradient nav(0, 0, 0, kNavBar);
-    nav.setColorAt(0, kNavTop);
-    nav.setColorAt(1, kNavBottom);
-    p.fillRect(0, 0, kWidth, kNavBar, nav);
-    QFont bold = font();
-    bold.setBold(true);
-    p.setFont(bold);
-    p.setPen(Qt::white);
-    p.drawText(QRect(6, 0, kWidth - 12, kNavBar), Qt::AlignVCenter | Qt::AlignLeft,
-               ToQt(m_request.title));
-    p.setFont(font());
+    PhoneScreen::PaintNavBar(p, ToQt(m_request.title), false);
 
     const auto line = [&](const QRect& r, const QString& label, const QString& value) {
         p.setPen(Qt::black);
@@ -309,10 +294,7 @@ void FileDialogWidget::paintEvent(QPaintEvent*) {
          ToQt(m_request.filterName.empty() ? m_request.filter : m_request.filterName));
     line(kNameLine, QStringLiteral("名称:"), QString());
 
-    const QRect bar(0, kHeight - kMenuBar, kWidth, kMenuBar);
-    p.fillRect(bar, kMenuBarColor);
-    p.setPen(kMenuEdge);
-    p.drawLine(bar.topLeft(), bar.topRight());
+    PhoneScreen::PaintMenuBar(p);
 }
 
 void FileDialogWidget::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,6 @@
 #include "platform/gui/gui_app.h"
 
+#include "platform/gui/phone_look.h"
 #include "platform/gui/phone_screen.h"
 #include "platform/gui/ui_queue.h"
 
@@ -67,22 +68,33 @@ struct GuiApplication::Impl {
     std::unique_ptr<PhoneScreen> screen;
 };
 
+QFont PhoneFont() {
+    QFont font(QString::fromLatin1(kFontFamily));
+    font.setPixelSize(kFontPixels);
+    return font;
+}
+
+QPalette PhonePalette(QPalette palette) {
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    return palette;
+}
+
+void ApplyPhoneLook() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(PhoneFont());
+    QApplication::setPalette(PhonePalette(QApplication::palette()));
+}
+
 GuiApplication::GuiApplication(int& argc, char** argv, const GuiOptions& options) {
     if (options.headless)
         UseOffscreenPlatform();
     if (options.scale > 1)
         qputenv("QT_SCALE_FACTOR", QByteArray::number(options.scale));
     m_impl = std::make_unique<Impl>(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QFont font(QString::fromLatin1(kFontFamily));
-    font.setPixelSize(kFontPixels);
-    QApplication::setFont(font);
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, Qt::black);
-    QApplication::setPalette(palette);
+    ApplyPhoneLook();
     m_impl->screen = std::make_unique<PhoneScreen>();
     m_impl->screen->setWindowTitle(QStringLiteral("Brenwick"));
     StartUiQueue();

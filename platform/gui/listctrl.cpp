@@ -127,7 +127,6 @@ void ListViewWidget::EnsureVisible(int row) {
 // last column's margin, as the phone's lists have it.
 void ListViewWidget::RowsChanged() {
     const int hidden = std::max(0, static_cast<int>(rows.size()) - RowsPerPage());
-    m_scrollBar->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
     m_scrollBar->setRange(0, hidden);
     m_scrollBar->setPageStep(RowsPerPage());
     m_scrollBar->setVisible(hidden > 0);
@@ -137,6 +136,7 @@ void ListViewWidget::RowsChanged() {
 
 void ListViewWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    m_scrollBar->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
     RowsChanged();
 }
 

@@ -83,7 +83,7 @@ void PhoneScreen::SetSoftKeys(const QString& left, const QString& right) {
     update();
 }
 
-QRect PhoneScreen::OkRect() const {
+QRect PhoneScreen::OkRect() {
     return {kWidth - 30, 3, 26, kNavBarHeight - 6};
 }
 QRect PhoneScreen::LeftKeyRect() const {
@@ -93,37 +93,48 @@ QRect PhoneScreen::RightKeyRect() const {
     return {kWidth / 2, kHeight - kMenuBarHeight, kWidth / 2, kMenuBarHeight};
 }
 
-void PhoneScreen::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+void PhoneScreen::PaintNavBar(QPainter& p, const QString& title, bool okButton) {
+    p.save();
     QLinearGradient nav(0, 0, 0, kNavBarHeight);
     nav.setColorAt(0, kNavTop);
     nav.setColorAt(1, kNavBottom);
     p.fillRect(0, 0, kWidth, kNavBarHeight, nav);
     p.setPen(Qt::white);
-    QFont bold = font();
+    QFont bold = p.font();
     bold.setBold(true);
     p.setFont(bold);
-    p.drawText(QRect(6, 0, kWidth - 44, kNavBarHeight), Qt::AlignVCenter | Qt::AlignLeft, m_title);
-    if (m_okShown) {
+    p.drawText(QRect(6, 0, kWidth - (okButton ? 44 : 12), kNavBarHeight),
+               Qt::AlignVCenter | Qt::AlignLeft, title);
+    if (okButton) {
         const QRect ok = OkRect();
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(Qt::white, 1.5));
         p.drawEllipse(QRectF(ok).adjusted(2.5, 0.5, -2.5, -0.5));
         p.drawText(ok, Qt::AlignCenter, QStringLiteral("ok"));
-        p.setRenderHint(QPainter::Antialiasing, false);
     }
-    p.setFont(font());
+    p.restore();
+}
 
+void PhoneScreen::PaintMenuBar(QPainter& p) {
     const QRect bar(0, kHeight - kMenuBarHeight, kWidth, kMenuBarHeight);
+    p.save();
     p.fillRect(bar, kMenuBar);
     p.setPen(kMenuEdge);
     p.drawLine(bar.topLeft(), bar.topRight());
+    p.restore();
+}
+
+void PhoneScreen::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    PaintNavBar(p, m_title, m_okShown);
+    PaintMenuBar(p);
     p.setPen(Qt::black);
     p.drawText(LeftKeyRect(), Qt::AlignCenter, m_left);
     p.drawText(RightKeyRect(), Qt::AlignCenter, m_right);
     if (!m_left.isEmpty() || !m_right.isEmpty()) {
+        const int top = kHeight - kMenuBarHeight;
         p.setPen(kMenuEdge);
-        p.drawLine(kWidth / 2, bar.top() + 5, kWidth / 2, bar.bottom() - 4);
+        p.drawLine(kWidth / 2, top + 5, kWidth / 2, kHeight - 5);
     }
 }
 
@@ -145,12 +156,11 @@ QImage PhoneScreen::Shot() {
     return grab().toImage();
 }
 
-void PhoneScreen::ChangeWaitCursor(int change) {
-    const bool was = m_waits > 0;
-    m_waits = std::max(0, m_waits + change);
-    if (was == (m_waits > 0))
+void PhoneScreen::ShowWaitCursor(bool shown) {
+    if (m_waitShown == shown)
         return;
-    if (m_waits > 0) {
+    m_waitShown = shown;
+    if (shown) {
         m_waitCursor->show();
         m_waitCursor->raise();
         QApplication::setOverrideCursor(Qt::WaitCursor);

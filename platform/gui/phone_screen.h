@@ -5,6 +5,7 @@
 // client area (y 26-293) where the windows live; the grey menu bar (y 294-319) with two
 // soft keys.
 
+#include <QPainter>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -43,15 +44,20 @@ public:
     // Whose soft keys the screen shows (a menu bar), so that only it takes them away.
     void* softKeysOwner = nullptr;
 
+    // The blue navigation bar with a title, and the grey menu bar without its keys, as the
+    // screen and the shell's own full-screen pages paint them.
+    static void PaintNavBar(QPainter& painter, const QString& title, bool okButton);
+    static void PaintMenuBar(QPainter& painter);
+
     // The screen as a person sees it.
     QImage Shot();
 
-    // The wait cursor: shown while more begins than ends were asked for.
-    void ChangeWaitCursor(int change);
-    bool WaitCursorShown() const { return m_waits > 0; }
+    // The wait cursor, shown or hidden.
+    void ShowWaitCursor(bool shown);
+    bool WaitCursorShown() const { return m_waitShown; }
 
     // Where a finger taps the ok button and the soft keys.
-    QRect OkRect() const;
+    static QRect OkRect();
     QRect LeftKeyRect() const;
     QRect RightKeyRect() const;
 
@@ -64,7 +70,7 @@ private:
     QString m_title;
     bool m_okShown = false;
     QString m_left, m_right;
-    int m_waits = 0;
+    bool m_waitShown = false;
     QWidget* m_waitCursor; // drawn over everything, taps go through it
 };
 

@@ -154,8 +154,8 @@ void StopUiQueue() {
     UiQueue::Get().Stop();
 }
 
-void PostToUiThread(std::function<void()> work) {
-    UiQueue::Get().Post(std::move(work));
+bool PostToUiThread(std::function<void()> work) {
+    return UiQueue::Get().Post(std::move(work));
 }
 
 bool RunOnUiThread(std::function<void()> work) {

@@ -7,8 +7,9 @@
 
 namespace platform::gui {
 
-// Queues work for the user-interface thread and returns at once.
-void PostToUiThread(std::function<void()> work);
+// Queues work for the user-interface thread and returns at once: false when the
+// application has ended, and the work will never run.
+bool PostToUiThread(std::function<void()> work);
 // Runs work on the user-interface thread and waits until it has run: false when the
 // application ended first, so that the work never ran. On that thread itself it runs at
 // once. A thread that the user-interface thread waits for must not call it.

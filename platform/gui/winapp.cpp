@@ -6,21 +6,26 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <atomic>
 
 namespace {
 
 CWinApp* g_app = nullptr;
 
-// Worker threads (the send job) show the cursor too; the screen changes on its own thread.
+// Begins and ends count in the order they are asked for, from any thread (the send job
+// shows the cursor from its own); the screen follows the count on its own thread.
+std::atomic<int> g_waits = 0;
+
 void ChangeWaitCursor(int change) {
-    const auto work = [change] {
+    g_waits += change;
+    const auto follow = [] {
         if (auto* screen = platform::gui::PhoneScreen::Instance())
-            screen->ChangeWaitCursor(change);
+            screen->ShowWaitCursor(g_waits > 0);
     };
     if (platform::gui::IsUiThread())
-        work();
+        follow();
     else
-        platform::gui::PostToUiThread(work);
+        platform::gui::PostToUiThread(follow);
 }
 
 } // namespace

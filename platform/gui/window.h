@@ -4,9 +4,12 @@
 
 #include "platform/gui/wnd.h"
 
+#include "platform/gui/resources.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 namespace platform::gui::detail {
 
@@ -14,11 +17,21 @@ namespace platform::gui::detail {
 class Canvas {
 public:
     virtual ~Canvas() = default;
-    // The picture of the window's face, the window's size, white where nothing was drawn.
-    virtual QImage& Surface() = 0;
+    // The picture of the window's face, the size of its client area, white where nothing
+    // was drawn. A surface that draws on it keeps it while it draws, even if the window goes.
+    virtual std::shared_ptr<QImage> Surface() = 0;
     // Whether the window is painting now (a surface made meanwhile needs no repaint).
     virtual bool Painting() const = 0;
 };
+
+// A picture resource decoded; a null image when there is none.
+inline QImage ResourceImage(int id) {
+    const auto file = FindImage(id);
+    QImage image;
+    if (!file.empty())
+        image.loadFromData(file.data(), static_cast<int>(file.size()));
+    return image;
+}
 
 struct Window {
     QPointer<QWidget> widget; // null for controls with nothing to show

@@ -143,7 +143,12 @@ protected:
             drawnAtOnce = At(PhoneScreen::Instance()->Shot(), 100, 200);
         }
     }
-    void OnTimer(unsigned id) override { events.push_back("timer " + std::to_string(id)); }
+    // As a slideshow's autoplay does: the timer stopped and set again from its own tick.
+    void OnTimer(unsigned id) override {
+        events.push_back("timer " + std::to_string(id));
+        KillTimer(id);
+        SetTimer(id, 10000);
+    }
     void OnLButtonDown(unsigned, CPoint point) override {
         events.push_back("pen " + std::to_string(point.x) + "," + std::to_string(point.y));
         EndDialog(IDOK);
@@ -196,6 +201,43 @@ TEST(PictureTest, AFullScreenPageDrawsOverTheBarsAndTakesKeysTimerAndPen) {
               (std::vector<std::string>{"key 39", "key 40", "key 37", "pen 200,300", "destroy"}))
         << "the pen lands in screen pixels";
     EXPECT_EQ(PhoneScreen::Instance()->Title(), QString()) << "the screen is given back";
+}
+
+constexpr int kBox = 9402;
+
+// A pop-up box that paints its client area and hears the pen on it.
+class CBoxDlg : public CDialog {
+public:
+    CBoxDlg() : CDialog(kBox) {}
+    std::vector<std::string> pens;
+
+protected:
+    void OnPaint() override {
+        CPaintDC dc(this);
+        dc.FillSolidRect({0, 0, 150, 95}, kTeal);
+    }
+    void OnLButtonDown(unsigned, CPoint point) override {
+        pens.push_back(std::to_string(point.x) + "," + std::to_string(point.y));
+        EndDialog(IDOK);
+    }
+};
+
+TEST(PictureTest, APopUpPaintsAndHearsThePenInItsClientArea) {
+    testing_support::TempDevice device;
+    RegisterDialog({kBox, u"", DialogKind::Popup, 100, 60, {}});
+    const auto shot = (device.Dir() / "box.png").string();
+    CBoxDlg dlg;
+    const auto result =
+        testing_support::DriveDialog(dlg, "pen 5 5\nshot \"" + shot + "\"\npen 120 160\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(dlg.pens, (std::vector<std::string>{"74,47"}))
+        << "beside the box the pen reaches nothing; on it, client pixels inside the border";
+    const QImage screen(QString::fromStdString(shot));
+    ASSERT_FALSE(screen.isNull());
+    EXPECT_EQ(At(screen, 120, 160), kTeal) << "the client area shows what the dialog painted";
+    EXPECT_EQ(At(screen, 46, 113), kTeal);
+    EXPECT_NE(At(screen, 45, 112), kTeal) << "the border stays";
+    EXPECT_NE(At(screen, 5, 5), kTeal);
 }
 
 } // namespace

@@ -75,6 +75,10 @@ public:
     int rowCount = 3;
 
 protected:
+    // Keys the list took are the list's, not the dialog's.
+    void OnKeyUp(unsigned key, unsigned, unsigned) override {
+        notices.push_back("keyup " + std::to_string(key));
+    }
     bool OnInitDialog() override {
         CDialog::OnInitDialog();
         EXPECT_TRUE(m_list.SubclassDlgItem(1001, *this));
