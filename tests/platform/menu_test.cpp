@@ -115,6 +115,7 @@ TEST_F(MenuTest, AnotherMenuBarTakesTheKeysAndAPageOverItGivesThemBack) {
     };
     Soon([&] {
         EXPECT_EQ(screen.LeftSoftKey(), "删除");
+        EXPECT_EQ(SHFindMenuBar(dlg), dlg.reduced.get()) << "the window's newest menu bar";
         {
             CDialog over(kPage);
             Soon([&] {
