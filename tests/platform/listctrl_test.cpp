@@ -7,6 +7,7 @@
 
 #include "drive.h"
 #include "gui_main.h"
+#include "list_page.h"
 
 #include <QLineEdit>
 #include <algorithm>
@@ -128,14 +129,7 @@ private:
 };
 
 void RegisterPage(std::uint32_t listStyle) {
-    RegisterDialog({kPage,
-                    u"List",
-                    DialogKind::Page,
-                    160,
-                    170,
-                    {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, listStyle},
-                     {1003, ControlKind::Edit, u"", 0, 110, 80, 12, kBorder}},
-                    true});
+    testing_support::RegisterListPage(kPage, listStyle);
 }
 
 class ListCtrlTest : public ::testing::Test {

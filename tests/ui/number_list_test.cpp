@@ -8,6 +8,7 @@
 
 #include "drive.h"
 #include "gui_main.h"
+#include "list_page.h"
 
 #include <QImage>
 #include <QTimer>
@@ -23,16 +24,8 @@ using namespace platform::gui;
 constexpr int kPage = 9401;
 constexpr std::uint32_t kListStyle = kReport | kSingleSel | kShowSelAlways; // as the main window's
 
-// A page with the number list on top and an edit below it.
 void RegisterPage(std::uint32_t listStyle) {
-    RegisterDialog({kPage,
-                    u"Numbers",
-                    DialogKind::Page,
-                    160,
-                    170,
-                    {{1001, ControlKind::ListView, u"", 0, 0, 160, 100, listStyle},
-                     {1003, ControlKind::Edit, u"", 0, 110, 80, 12, kBorder}},
-                    true});
+    testing_support::RegisterListPage(kPage, listStyle);
 }
 
 using Rows = std::vector<std::vector<CString>>;
