@@ -699,7 +699,7 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value) {
         return;
     if (pDX->m_bSaveAndValidate)
         value = c->GetWindowText();
-    else
+    else if (c->GetWindowText() != value) // an edit keeps its caret, and tells of no change
         c->SetWindowText(value);
 }
 
