@@ -40,6 +40,7 @@ const Command kCommands[] = {
     {"sim show", "", 0, 0, SimShow},
     {"sim set", "NUMBER", 1, 1, SimSet},
     {"sim remove", "", 0, 0, SimRemove},
+    {"network", "[on|off]", 0, 1, Network, NetworkArgsValid},
     {"contacts add", kContactOptions, 0, 10, ContactsAdd, ContactOptionsValid},
     {"contacts list", "", 0, 0, ContactsList},
     {"inbox", "", 0, 0, InboxList},

@@ -216,6 +216,8 @@ TEST(PhoneCliArguments, BadArgumentsPrintUsageAndExit2WithoutTouchingTheDevice) 
         {"contacts", "add", "--first"},
         {"contacts", "add", "x"},
         {"inbox", "extra"},
+        {"network", "maybe"},
+        {"network", "on", "off"},
         {"reg", "dump", "--device"},
     };
     for (const auto& args : cases) {
@@ -329,6 +331,15 @@ TEST_F(PhoneCli, SimShowSetRemove) {
     EXPECT_TRUE(dev().Phone().Lines().empty());
     Ok({"sim", "set", "13700000000"});
     EXPECT_EQ(dev().Phone().SimNumber(), u"13700000000");
+}
+
+TEST_F(PhoneCli, NetworkIsOnUntilSwitchedOff) {
+    EXPECT_EQ(Ok({"network"}), "on\n");
+    Ok({"network", "off"});
+    EXPECT_EQ(Ok({"network"}), "off\n");
+    EXPECT_FALSE(dev().Phone().NetworkOn());
+    Ok({"network", "on"});
+    EXPECT_EQ(Ok({"network"}), "on\n");
 }
 
 TEST_F(PhoneCli, ContactsAddAndList) {
