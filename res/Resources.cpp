@@ -88,6 +88,29 @@ DialogTemplate PasswordDialog() {
     return {133, u"", DialogKind::Popup, 130, 144, std::move(controls)};
 }
 
+// The compose window: the recipient and the send button, the keep-copies box with the
+// counter beside it, and the text box, over which the phrase list shows in its turn.
+DialogTemplate ComposeWindow() {
+    return {136,
+            u"Dialog",
+            DialogKind::Page,
+            160,
+            170,
+            {
+                {1018, ControlKind::Button, u"发送", 124, 3, 34, 14, 0},
+                {1023, ControlKind::Static, u"", 2, 3, 118, 10, kNoWrap},
+                {1016, ControlKind::Static, u"", 2, 15, 118, 10, 0},
+                {1032, ControlKind::Check, u"保存到红名单发件箱", 2, 27, 104, 11, 0},
+                {1033, ControlKind::Static, u"", 108, 28, 50, 10, kRightAlign},
+                {kNoId, ControlKind::Static, kRule, 0, 35, 160, 8, kNoWrap},
+                {1017, ControlKind::Edit, u"", 0, 43, 160, 127,
+                 kMultiLine | kVScroll | kWantReturn | kBorder},
+                {1034, ControlKind::ListBox, u"", 0, 43, 160, 127, kSorted | kNotify | kHidden},
+                {kNoId, ControlKind::InputPanel, u"", 0, 0, 0, 0, 0},
+            },
+            true};
+}
+
 MenuTemplate FullMenu() {
     return {129,
             {{32804, u"退出", {}},
@@ -110,6 +133,10 @@ MenuTemplate ReducedMenu() {
               {{32780, u"系统联系人", {}}, {32779, u"系统短信", {}}, {}, {32774, u"关于", {}}}}}};
 }
 
+MenuTemplate ComposeMenu() {
+    return {139, {{32791, u"常用短语", {}}}};
+}
+
 } // namespace
 
 void RegisterResources() {
@@ -118,6 +145,8 @@ void RegisterResources() {
     RegisterDialog(MainWindow());
     RegisterDialog(AboutWindow());
     RegisterDialog(PasswordDialog());
+    RegisterDialog(ComposeWindow());
     RegisterMenu(FullMenu());
     RegisterMenu(ReducedMenu());
+    RegisterMenu(ComposeMenu());
 }
