@@ -26,7 +26,9 @@ using testing_support::RunEventsUntil;
 class SendJobTest : public ::testing::Test {
 protected:
     SendJobTest() {
-        testing_support::Gui().Screen().show();
+        // The screen stays hidden: nothing is painted, so Qt's own painting threads, which
+        // ThreadSanitizer cannot follow, never start.
+        testing_support::Gui();
         platform::SetTimeScale(0.01);
         // Both observers are told on other threads than the test's: the SMS interface on the
         // sending thread, the bubble on the user-interface thread.
@@ -37,6 +39,8 @@ protected:
             });
         platform::gui::SetBubbleObserver(
             {[this](const platform::gui::Notification& n) {
+                 if (!testing_support::Gui().Screen().WaitCursorShown())
+                     m_bubbleWithoutWaitCursor = true;
                  Note(u"bubble " + n.title + u"|" + n.html + u"|" + n.classId + u"|" +
                       std::u16string(1, char16_t(u'0' + n.durationSeconds)));
              },
@@ -73,13 +77,18 @@ protected:
         ASSERT_EQ(s_sending, 0);
         EXPECT_FALSE(platform::gui::BubbleShowing());
         EXPECT_FALSE(m_removedUncounted) << "a job ended before its bubble went";
+        EXPECT_FALSE(m_bubbleWithoutWaitCursor) << "a job shows the wait cursor while it sends";
+        RunEventsUntil([] { return !testing_support::Gui().Screen().WaitCursorShown(); });
+        EXPECT_FALSE(testing_support::Gui().Screen().WaitCursorShown());
     }
     static platform::PhoneDb& Phone() { return platform::ThisDevice().Phone(); }
 
     testing_support::TempDevice m_device;
     std::mutex m_mutex;
     std::vector<std::u16string> m_events;
-    bool m_removedUncounted = false; // on the user-interface thread
+    // Both on the user-interface thread.
+    bool m_removedUncounted = false;
+    bool m_bubbleWithoutWaitCursor = false;
 };
 
 const std::u16string kBubble = u"bubble 短消息服务|<HTML><BODY>消息已发送\r\n</BODY></HTML>|"
