@@ -60,6 +60,7 @@ int SendThreadProc(CSendJob job) {
         SendSms(job.m_number, job.m_text);
     }
     --s_sending;
+    s_sending.notify_all();
     return 0;
 }
 
@@ -70,4 +71,9 @@ bool StartSendJob(CSendJob job) {
         return true;
     --s_sending;
     return false;
+}
+
+void WaitForSendJobs() {
+    for (int running = s_sending; running != 0; running = s_sending)
+        s_sending.wait(running);
 }

@@ -39,3 +39,8 @@ int SendThreadProc(CSendJob job);
 // Counts a job in s_sending and starts SendThreadProc on a thread of its own. When no
 // thread can be started, the count is taken back and the result is false.
 bool StartSendJob(CSendJob job);
+
+// Returns once no job runs, for the program's end: the jobs use the phone until they are
+// done. A job hands its bubble's removal to the user-interface thread and waits for it, so
+// call this from another thread, or once that thread's queue has closed.
+void WaitForSendJobs();

@@ -13,6 +13,7 @@
 #include "gui_main.h"
 #include "temp_device.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
@@ -178,6 +179,22 @@ TEST_F(SendJobTest, TwoJobsAtOnceEachKeepItsOwnInputs) {
     EXPECT_EQ(sent[0].text, u"first");
     EXPECT_EQ(sent[1].to, u"13900000002");
     EXPECT_EQ(sent[1].text, u"second");
+}
+
+// The program's end waits for the jobs: once the wait is over, every message has gone out.
+TEST_F(SendJobTest, WaitingForTheJobsOutlastsThem) {
+    platform::SetTimeScale(0.1);
+    ASSERT_TRUE(StartSendJob({u"+8613800000001", u"first"}));
+    ASSERT_TRUE(StartSendJob({u"+8613900000002", u"second"}));
+    std::atomic<int> left = -1;
+    std::thread waiter([&] {
+        WaitForSendJobs();
+        left = s_sending.load();
+    });
+    RunEventsUntil([&] { return left != -1; });
+    waiter.join();
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(Phone().SentMessages().size(), 2u);
 }
 
 TEST_F(SendJobTest, AJobThatCannotStartIsNotCounted) {
