@@ -180,24 +180,33 @@ TEST_F(ComposeDialogTest, SendingWithTheBoxClearedKeepsNoCopyAndClosesAtOnce) {
     EXPECT_TRUE(Has(ControlIn(run.dumps[0], 1033), R"("text":"字数:3")"));
 }
 
-TEST_F(ComposeDialogTest, ALongTextWithTheBoxTickedIsKeptInPieces) {
-    std::string text;
+// A copy is kept whatever the text: a long one in pieces, an empty one as it is.
+TEST_F(ComposeDialogTest, TheBoxTickedKeepsACopyInPieces) {
+    std::string longText;
     for (int i = 0; i < 30; ++i)
-        text += "0123456789";
-    const Run run = Open("tap 1032\ntype 1017 \"" + text + "\"\ntap 1018\n");
-    EXPECT_EQ(run.result, IDOK);
-    EXPECT_EQ(Setting(u"SAVE"), CString(u"SAVE"));
-    const auto copies = ListRecords(RecordKeyPath(Branch::Outbox, kNumber));
-    ASSERT_EQ(copies.size(), 3u);
-    const std::pair<const char16_t*, int> pieces[] = {
-        {u"2005-3-7-9:5:0-1", 126}, {u"2005-3-7-9:5:0-2", 126}, {u"2005-3-7-9:5:0-3", 48}};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(copies[i].name, pieces[i].first);
-        EXPECT_EQ(copies[i].text.GetLength(), pieces[i].second);
+        longText += "0123456789";
+    const struct {
+        std::string text;
+        std::vector<std::pair<CString, int>> pieces;
+    } cases[] = {
+        {longText,
+         {{u"2005-3-7-9:5:0-1", 126}, {u"2005-3-7-9:5:0-2", 126}, {u"2005-3-7-9:5:0-3", 48}}},
+        {"", {{u"2005-3-7-9:5:0", 0}}},
+    };
+    for (const auto& c : cases) {
+        CRegistryStore::DeleteKey(keys::kOutbox, kNumber);
+        CRegistryStore::DeleteValue(keys::kSettings, u"SAVE"); // the box opens cleared
+        const Run run = Open("tap 1032\ntype 1017 \"" + c.text + "\"\ntap 1018\n");
+        EXPECT_EQ(run.result, IDOK);
+        EXPECT_EQ(Setting(u"SAVE"), CString(u"SAVE"));
+        std::vector<std::pair<CString, int>> pieces;
+        for (const CRecord& copy : ListRecords(RecordKeyPath(Branch::Outbox, kNumber)))
+            pieces.emplace_back(copy.name, copy.text.GetLength());
+        EXPECT_EQ(pieces, c.pieces) << c.text.size();
+        const auto sent = Sent();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(CString(sent.back().text).ToUtf8(), c.text); // one message, whole
     }
-    const auto sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(CString(sent[0].text).ToUtf8(), text); // one message, whole
 }
 
 // While a send job runs, neither OK nor the close request closes the window.
