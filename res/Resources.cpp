@@ -88,6 +88,11 @@ DialogTemplate PasswordDialog() {
     return {133, u"", DialogKind::Popup, 130, 144, std::move(controls)};
 }
 
+// The picture viewer: no controls; it draws the whole screen itself.
+DialogTemplate PictureViewer() {
+    return {140, u"", DialogKind::Page, 160, 170, {}, false};
+}
+
 MenuTemplate FullMenu() {
     return {129,
             {{32804, u"退出", {}},
@@ -118,6 +123,7 @@ void RegisterResources() {
     RegisterDialog(MainWindow());
     RegisterDialog(AboutWindow());
     RegisterDialog(PasswordDialog());
+    RegisterDialog(PictureViewer());
     RegisterMenu(FullMenu());
     RegisterMenu(ReducedMenu());
 }
