@@ -74,8 +74,7 @@ bool CPictureDlg::OnInitDialog() {
         bar->Show(false);
     SHFullScreen(this, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON | SHFS_HIDESTARTICON);
     MoveWindow(0, 0, kScreenWidth, kScreenHeight);
-    ShowWindow(SW_SHOW);
-    ShowWindow(SW_SHOW);
+    ShowWindow(SW_SHOW); // shown now, so that the opening's steps show as they are drawn
     UpdateWindow();
 
     m_count = 0;

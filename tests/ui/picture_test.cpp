@@ -105,7 +105,7 @@ QImage TextAreaOf(const CString& text, const CString& label) {
 }
 
 // The viewer with every presented frame kept: those of the opening, and those of each key
-// and timer tick with the slide index it left.
+// and timer tick with the slide index it left (repaints in between are left out).
 class CRecordedPictureDlg : public CPictureDlg {
 public:
     struct Step {
@@ -120,7 +120,10 @@ public:
 protected:
     void OnPaint() override {
         CPictureDlg::OnPaint();
-        (m_recording ? steps.back().frames : opening).push_back(m_backBitmap.Image()->copy());
+        if (m_recording)
+            steps.back().frames.push_back(m_backBitmap.Image()->copy());
+        else if (steps.empty())
+            opening.push_back(m_backBitmap.Image()->copy());
     }
     void OnKeyUp(unsigned key, unsigned repeat, unsigned flags) override {
         if (indexAtKey < 0)
