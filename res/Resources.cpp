@@ -111,6 +111,11 @@ DialogTemplate ComposeWindow() {
             true};
 }
 
+// The picture viewer: no controls; it draws the whole screen itself.
+DialogTemplate PictureViewer() {
+    return {140, u"", DialogKind::Page, 160, 170, {}, false};
+}
+
 MenuTemplate FullMenu() {
     return {129,
             {{32804, u"退出", {}},
@@ -146,6 +151,7 @@ void RegisterResources() {
     RegisterDialog(AboutWindow());
     RegisterDialog(PasswordDialog());
     RegisterDialog(ComposeWindow());
+    RegisterDialog(PictureViewer());
     RegisterMenu(FullMenu());
     RegisterMenu(ReducedMenu());
     RegisterMenu(ComposeMenu());
