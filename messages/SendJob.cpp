@@ -4,17 +4,12 @@
 #include "platform/gui/ui_thread.h"
 #include "platform/gui/winapp.h"
 #include "platform/thread.h"
+#include "store/NumberLists.h"
 
 #include <algorithm>
 #include <cstdint>
 
 std::atomic<int> s_sending = 0;
-
-namespace {
-
-constexpr std::u16string_view kNationalPrefix = u"+86";
-
-} // namespace
 
 HRESULT SendSms(const CString& number, const CString& text) {
     SMS_HANDLE handle = 0;
@@ -53,8 +48,7 @@ HRESULT SendSms(const CString& number, const CString& text) {
 }
 
 int SendThreadProc(CSendJob job) {
-    if (job.m_number.StartsWith(kNationalPrefix))
-        job.m_number = job.m_number.Mid(static_cast<int>(kNationalPrefix.size()));
+    job.m_number = WithoutPlus86(job.m_number);
     {
         CWaitCursor wait;
         SendSms(job.m_number, job.m_text);
