@@ -45,6 +45,7 @@ private:
     void OnDelete();
     void OnListRow(int item);
     void OnAbout();
+    void OnSystemContacts();
     void OnSystemSms();
     void OnSwitchList();
     void OnChangePassword();
