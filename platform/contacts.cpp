@@ -300,16 +300,28 @@ std::shared_ptr<ContactItems> ContactItems::Restrict(std::u16string_view restric
 ContactsFolder::ContactsFolder(std::shared_ptr<sql::Database> session)
     : m_session(std::move(session)) {}
 
+// A collection never changes, so the one taken last serves again until another connection
+// has changed the file.
 std::shared_ptr<ContactItems> ContactsFolder::Items() const {
     try {
+        const std::int64_t version = m_session->DataVersion();
+        if (m_taken && version == m_takenVersion)
+            return m_taken;
         std::vector<PhoneContact> contacts;
+        {
+            sql::Query count(*m_session, "SELECT count(*) FROM contacts");
+            if (count.Step())
+                contacts.reserve(static_cast<std::size_t>(count.Int(0)));
+        }
         sql::Query q(*m_session,
                      "SELECT first, last, mobile, work, other FROM contacts ORDER BY id");
         while (q.Step())
             contacts.push_back({Utf8ToUtf16(q.Text(0)), Utf8ToUtf16(q.Text(1)),
                                 Utf8ToUtf16(q.Text(2)), Utf8ToUtf16(q.Text(3)),
                                 Utf8ToUtf16(q.Text(4))});
-        return std::make_shared<ContactItems>(std::move(contacts));
+        m_taken = std::make_shared<ContactItems>(std::move(contacts));
+        m_takenVersion = version;
+        return m_taken;
     } catch (const sql::Error&) {
         return nullptr;
     }

@@ -9,6 +9,7 @@
 
 #include "platform/phonedb.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,6 +79,8 @@ public:
 
 private:
     std::shared_ptr<sql::Database> m_session;
+    mutable std::shared_ptr<ContactItems> m_taken; // the collection given last
+    mutable std::int64_t m_takenVersion = 0;       // the file's data version then
 };
 
 class ContactsApplication {
