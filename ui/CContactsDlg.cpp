@@ -13,7 +13,6 @@ constexpr int kStripHeight = 17;
 
 } // namespace
 
-// The connection to the contacts store: made when a picker opens, gone when it closes.
 std::unique_ptr<platform::ContactsApplication> s_contactsApp;
 
 CContactsDlg::CContactsDlg() : CDialog(131) {}

@@ -11,6 +11,9 @@
 
 #include <memory>
 
+// The application object of the contacts connection, while a picker is open.
+extern std::unique_ptr<platform::ContactsApplication> s_contactsApp;
+
 class CContactsDlg : public CDialog {
 public:
     CContactsDlg();
