@@ -127,11 +127,27 @@ TEST_F(ContactsScriptTest, NoStaysAndYesAddsToTheListOnViewHigh) {
     EXPECT_EQ(RegDump(kBlack), Values(kBlack, R"(["010-12345678","*Smith"])"));
 }
 
-TEST_F(ContactsScriptTest, ATapBelowTheRowsAsksNothing) {
+TEST_F(ContactsScriptTest, ATapBelowTheRowsAsksNothingAndADoubleTapAsksOnce) {
     AddPeople();
-    const auto records = Use("menu 32780\nrow 2001 -1\nok\n");
-    EXPECT_EQ(records, (std::vector<std::string>{kOpenPicker, Closed(1), records.back()}));
+    const auto records = Use("menu 32780\nrow 2001 -1\ndblrow 2001 1\nanswer no\nok\n");
+    EXPECT_EQ(records, (std::vector<std::string>{
+                           kOpenPicker, Question("是否要添加Smith_010-12345678到短信红名单?"),
+                           Answer("no"), Closed(1), records.back()}));
     EXPECT_EQ(RegDump(kRed), Values(kRed, ""));
+}
+
+// The reduced program has the command too, on the black list it shows.
+TEST_F(ContactsScriptTest, TheBackupPasswordsProgramAddsToTheBlackList) {
+    AddPeople();
+    Phone({"reg", "set", kSettings, "PWDBK", "5678"});
+    auto [lines, code] = Script("type 1014 \"5678\"\ntap 1\nmenu 32780\nrow 2001 4\nanswer yes\n");
+    EXPECT_EQ(code, 0);
+    const auto from = std::find(lines.begin(), lines.end(), kOpenPicker);
+    EXPECT_EQ(std::vector<std::string>(from, lines.end() - 1),
+              (std::vector<std::string>{kOpenPicker,
+                                        Question("是否要添加李,阿兰_13900139000到短信黑名单?"),
+                                        Answer("yes"), Closed(2)}));
+    EXPECT_EQ(RegDump(kBlack), Values(kBlack, R"(["13900139000","*李,阿兰"])"));
 }
 
 // A yes on a contact without any number would write an entry without a number.
