@@ -10,6 +10,7 @@
 #include "store/MessageStore.h"
 #include "store/NumberLists.h"
 #include "store/RegistryKeys.h"
+#include "ui/CContactsDlg.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ const CMessageMap& CMainDlg::GetMessageMap() const {
         OnNotify(CNotice::ItemChanged, 1001, &CMainDlg::OnListRow),
         OnNotify(CNotice::Click, 1001, &CMainDlg::OnListClick),
         OnCommand(32774, &CMainDlg::OnAbout),
+        OnCommand(32780, &CMainDlg::OnSystemContacts),
         OnCommand(32779, &CMainDlg::OnSystemSms),
         OnClicked(1013, &CMainDlg::OnSwitchList),
         OnClicked(1014, &CMainDlg::OnChangePassword),
@@ -202,6 +204,21 @@ void CMainDlg::OpenRedListNumber(int item) {
 void CMainDlg::OnAbout() {
     CAboutDlg about;
     about.DoModal();
+}
+
+// The picker asked already; its yes (2) adds the contact, high, to the list on view, under
+// the number as the contact holds it. A contact without any number makes no entry.
+void CMainDlg::OnSystemContacts() {
+    CContactsDlg picker;
+    picker.m_toRedList = m_redView ? 1 : 0;
+    if (picker.DoModal() != IDCANCEL)
+        return;
+    if (picker.m_number.IsEmpty() || AddListEntry(m_listKey, picker.m_number, picker.m_name) != 0) {
+        MessageBox(u"添加失败！", kCaption, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    LoadList();
+    UpdateData(false);
 }
 
 void CMainDlg::OnSystemSms() {

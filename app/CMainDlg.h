@@ -48,6 +48,7 @@ private:
     void OnListClick(int item);
     void OpenRedListNumber(int item);
     void OnAbout();
+    void OnSystemContacts();
     void OnSystemSms();
     void OnSwitchList();
     void OnChangePassword();

@@ -48,6 +48,7 @@ int Network(const Invocation& call);
 bool ContactOptionsValid(const std::vector<std::string>& args);
 int ContactsAdd(const Invocation& call);
 int ContactsList(const Invocation& call);
+int ContactsImport(const Invocation& call);
 int InboxList(const Invocation& call);
 int SentList(const Invocation& call);
 int CallsList(const Invocation& call);

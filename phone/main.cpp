@@ -43,6 +43,7 @@ const Command kCommands[] = {
     {"network", "[on|off]", 0, 1, Network, NetworkArgsValid},
     {"contacts add", kContactOptions, 0, 10, ContactsAdd, ContactOptionsValid},
     {"contacts list", "", 0, 0, ContactsList},
+    {"contacts import", "FILE.vcf", 1, 1, ContactsImport},
     {"inbox", "", 0, 0, InboxList},
     {"sent", "", 0, 0, SentList},
     {"calls", "", 0, 0, CallsList},

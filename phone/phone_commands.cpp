@@ -3,10 +3,14 @@
 #include "phone/commands.h"
 #include "phone/filter_service.h"
 #include "phone/json_line.h"
+#include "phone/vcard.h"
 #include "platform/device.h"
 #include "platform/phonedb.h"
 #include "platform/text.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 
 namespace phone {
@@ -104,6 +108,28 @@ bool ContactOptionsValid(const std::vector<std::string>& args) {
 int ContactsAdd(const Invocation& call) {
     if (!call.device.Phone().AddContact(*ParseContactOptions(call.args)))
         return Fail(call, "cannot add the contact");
+    return 0;
+}
+
+// Every card of the file or, when the file is broken, none; each card left out is named on
+// err with why.
+int ContactsImport(const Invocation& call) {
+    const std::string& file = call.args[0];
+    std::error_code error;
+    std::ifstream in(file, std::ios::binary);
+    if (std::filesystem::is_directory(file, error) || !in)
+        return Fail(call, "cannot read " + file);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return Fail(call, "cannot read " + file);
+    const VCardImport cards = ReadVCards(bytes);
+    if (!cards.error.empty())
+        return Fail(call, file + ": " + cards.error + "; nothing added");
+    for (const std::string& skipped : cards.skipped)
+        call.err << file << ": " << skipped << ", skipped\n";
+    if (!call.device.Phone().AddContacts(cards.contacts))
+        return Fail(call, "cannot add the contacts; nothing added");
+    call.out << "added " << cards.contacts.size() << "\n";
     return 0;
 }
 

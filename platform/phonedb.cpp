@@ -179,12 +179,22 @@ bool PhoneDb::SetNetworkOn(bool on) {
 }
 
 bool PhoneDb::AddContact(const PhoneContact& c) {
-    return m_impl->WriteOne(
-        "INSERT INTO contacts(first, last, mobile, work, other) VALUES(?, ?, ?, ?, ?)",
-        [&](sql::Query& q) {
+    return AddContacts({c});
+}
+
+bool PhoneDb::AddContacts(const std::vector<PhoneContact>& contacts) {
+    return m_impl->Locked(false, [&](sql::Database& db) {
+        sql::Transaction t(db, sql::Transaction::Kind::Write);
+        for (const PhoneContact& c : contacts) {
+            sql::Query q(
+                db, "INSERT INTO contacts(first, last, mobile, work, other) VALUES(?, ?, ?, ?, ?)");
             q.BindText(1, Utf8(c.first)).BindText(2, Utf8(c.last)).BindText(3, Utf8(c.mobile));
             q.BindText(4, Utf8(c.work)).BindText(5, Utf8(c.other));
-        });
+            q.Run();
+        }
+        t.Commit();
+        return true;
+    });
 }
 
 std::vector<PhoneContact> PhoneDb::Contacts() {

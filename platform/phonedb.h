@@ -84,6 +84,8 @@ public:
 
     // Contacts, in the order added.
     bool AddContact(const PhoneContact& contact);
+    // All of them or, when the file cannot be written, none.
+    bool AddContacts(const std::vector<PhoneContact>& contacts);
     std::vector<PhoneContact> Contacts();
 
     // The ordinary inbox: what the filter service lets through.

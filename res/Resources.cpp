@@ -62,6 +62,21 @@ DialogTemplate AboutWindow() {
             true};
 }
 
+// The contacts picker: the list below the letter strip, which the picker paints itself. The
+// list spans the screen, so that its three columns (239 pixels) show whole.
+DialogTemplate ContactsDialog() {
+    return {131,
+            u"Dialog",
+            DialogKind::Page,
+            161,
+            170,
+            {
+                {2001, ControlKind::ListView, u"List1", 0, 10, 160, 143,
+                 kReport | kSingleSel | kShowSelAlways | kNoHeader},
+            },
+            true};
+}
+
 // The password box: two entries (the second only when a password is set), the keypad, and
 // a tall Cancel button beside it. The program places the entries itself; each line lies
 // over the entry's last pixel rows, so that its dash shows just beneath the entry.
@@ -190,6 +205,7 @@ void RegisterResources() {
     RegisterImage(132, {kLetters132, kLetters132_size});
     RegisterDialog(MainWindow());
     RegisterDialog(AboutWindow());
+    RegisterDialog(ContactsDialog());
     RegisterDialog(PasswordDialog());
     RegisterDialog(MessagesWindow());
     RegisterDialog(ComposeWindow());

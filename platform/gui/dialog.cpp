@@ -292,6 +292,13 @@ protected:
         if (m_dialog.m_open && m_client->rect().contains(at))
             m_dialog.OnLButtonDown(0, {at.x(), at.y()});
     }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const QPoint at = m_client->mapFrom(this, event->position().toPoint());
+        if (m_dialog.m_open && m_client->rect().contains(at))
+            m_dialog.OnLButtonUp(0, {at.x(), at.y()});
+        else
+            event->ignore(); // the screen's bars act on the pen's release
+    }
 
 private:
     void PaintClient() {
@@ -647,6 +654,8 @@ void CDialog::OnTimer(unsigned) {}
 void CDialog::OnKeyUp(unsigned, unsigned, unsigned) {}
 
 void CDialog::OnLButtonDown(unsigned, CPoint) {}
+
+void CDialog::OnLButtonUp(unsigned, CPoint) {}
 
 void CDialog::UpdateWindow() {
     if (m_run)

@@ -206,6 +206,8 @@ protected:
     virtual void OnKeyUp(unsigned key, unsigned repeat, unsigned flags);
     // The pen went down on the window, not on one of its controls.
     virtual void OnLButtonDown(unsigned flags, CPoint point);
+    // The pen came up on the window, not on one of its controls.
+    virtual void OnLButtonUp(unsigned flags, CPoint point);
     virtual void OnTimer(unsigned id);
     // The window is going: its controls still exist, its run has ended.
     virtual void OnDestroy() {}

@@ -364,6 +364,45 @@ TEST_F(PhoneCli, ContactsAddAndList) {
                                     {"other", "+8610086"}}));
 }
 
+// The cards of a file join the contacts, after those there, in the file's order; a broken
+// file adds none of its cards and says where it breaks.
+TEST_F(PhoneCli, ContactsImportAddsEveryCardOrNone) {
+    Ok({"contacts", "add", "--last", "Before"});
+    const auto file = m_device.Dir().parent_path() / "people.vcf";
+    std::ofstream(file) << "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+                           "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E6=9D=8E;=E5=9B=9B\r\n"
+                           "TEL;CELL:13900139000\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:3.0\r\nEND:VCARD\r\n"
+                           "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Desk\r\n"
+                           "TEL;VALUE=uri;TYPE=work:tel:010-1\r\nEND:VCARD\r\n";
+    const auto added = Phone({"contacts", "import", file.string()});
+    EXPECT_EQ(added.exitCode, 0);
+    EXPECT_EQ(added.out, "added 2\n");
+    EXPECT_EQ(added.err, file.string() + ": card 2 (line 6): no name and no number, skipped\n");
+    const std::vector<platform::PhoneContact> before = {
+        {u"", u"Before", u"", u"", u""},
+        {u"四", u"李", u"13900139000", u"", u""},
+        {u"", u"Desk", u"", u"010-1", u""},
+    };
+    EXPECT_EQ(dev().Phone().Contacts(), before);
+
+    std::ofstream(file, std::ios::trunc) << "BEGIN:VCARD\nVERSION:3.0\nN:Half;Way\nEND:VCARD\n"
+                                            "BEGIN:VCARD\nN:Cut;Off\n";
+    const auto broken = Phone({"contacts", "import", file.string()});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_EQ(broken.out, "");
+    EXPECT_EQ(broken.err, "brenwick-phone: " + file.string() +
+                              ": the card of line 5 has no END:VCARD; nothing added\n");
+    const auto missing = Phone({"contacts", "import", file.string() + ".none"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "brenwick-phone: cannot read " + file.string() + ".none\n");
+    std::ofstream(file, std::ios::trunc).close();
+    EXPECT_EQ(Phone({"contacts", "import", file.string()}).err,
+              "brenwick-phone: " + file.string() +
+                  ": no BEGIN:VCARD: not a vCard file; nothing added\n");
+    EXPECT_EQ(dev().Phone().Contacts(), before);
+}
+
 TEST_F(PhoneCli, LogsOneObjectALineWithTheirTime) {
     for (const char* log : {"inbox", "sent", "calls", "launches", "notices"})
         EXPECT_EQ(Ok({log}), "") << log;
