@@ -3,9 +3,11 @@
 // A small RAII layer over SQLite for the platform's stores. Errors become sql::Error;
 // the stores catch it at their edge and answer with their own status.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -27,6 +29,13 @@ private:
     int m_code;
 };
 
+// Where the file stood after its last commit by any connection: two marks are equal only when
+// nothing has been committed between them.
+struct CommitMark {
+    std::array<std::uint32_t, 12> words{};
+    friend bool operator==(const CommitMark&, const CommitMark&) = default;
+};
+
 class Database {
 public:
     // Opens (creating, owner-only) a database file in WAL mode, with foreign keys on and a
@@ -42,6 +51,10 @@ public:
     int Changes() const; // rows changed by the last statement
     // Incremented on every commit by another connection (PRAGMA data_version).
     std::int64_t DataVersion();
+    // The file's last commit, read from the memory that all connections to it share, without
+    // a system call or a lock; nothing while a commit is being recorded or when the file has
+    // no such memory.
+    std::optional<CommitMark> LastCommit();
 
 private:
     friend class Query;
@@ -49,6 +62,7 @@ private:
 
     sqlite3* m_db = nullptr;
     std::unordered_map<const char*, sqlite3_stmt*> m_statements; // keyed by the literal's address
+    std::uint32_t* m_walIndex = nullptr; // the shared memory's first words, once mapped
 };
 
 // One use of a cached prepared statement: bind, step, read columns; reset when it ends.
