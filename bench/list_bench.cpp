@@ -3,7 +3,8 @@
 //  RedListRows: the rows of a red list of 1,000 numbers, each with an inbox record key of
 //    20 records, all read (so that the unread test reads every record).
 //  RedListRowsAfterChange: the same, with a change committed by another connection before
-//    each listing, as after the filter service has stored a message.
+//    each listing, as after the filter service has stored a message (nothing read before
+//    is of use then).
 //  ListKey/10000 against ListKey/1000 x 10: listing one key of 10,000 values against ten
 //    listings of a key of 1,000 values; 1 for a linear cost.
 //  ...Sql: the same answers computed straight from the registry file with SQLite: one read
@@ -48,16 +49,29 @@ void RedListRows(benchmark::State& state) {
 }
 BENCHMARK(RedListRows)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// Commits a change through a connection of its own, as another process would.
+class OtherProcess {
+public:
+    OtherProcess() {
+        std::string error;
+        m_registry = platform::Registry::Open(Device().RegistryFile(), error);
+        bool existed = false;
+        m_registry->CreateKey(platform::RegRoot::LocalMachine, u"Software\\Bench\\Other", m_key,
+                              existed);
+    }
+    void Change() { m_key.SetString(u"change", CString::Formatted(u"%d", ++m_changes)); }
+
+private:
+    std::shared_ptr<platform::Registry> m_registry;
+    platform::RegistryKey m_key;
+    int m_changes = 0;
+};
+
 void RedListRowsAfterChange(benchmark::State& state) {
-    std::string error;
-    auto other = platform::Registry::Open(Device().RegistryFile(), error);
-    platform::RegistryKey key;
-    bool existed = false;
-    other->CreateKey(platform::RegRoot::LocalMachine, u"Software\\Bench\\Other", key, existed);
-    int n = 0;
+    OtherProcess other;
     for (auto _ : state) {
         state.PauseTiming();
-        key.SetString(u"change", CString::Formatted(u"%d", ++n));
+        other.Change();
         state.ResumeTiming();
         auto rows = LoadListRows(keys::kRedList, true);
         if (rows.size() != 1000)
@@ -91,7 +105,9 @@ class Sql {
 public:
     Sql() {
         if (sqlite3_open_v2(Device().RegistryFile().c_str(), &m_db, SQLITE_OPEN_READONLY,
-                            nullptr) != SQLITE_OK)
+                            nullptr) != SQLITE_OK ||
+            sqlite3_exec(m_db, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr) !=
+                SQLITE_OK) // as the store reads it
             std::abort();
         m_child = Prepare("SELECT id FROM regkey WHERE parent = ? AND fold = ?");
         m_values = Prepare("SELECT name, data FROM regvalue WHERE key = ? ORDER BY seq");
@@ -200,6 +216,18 @@ void RedListRowsSql(benchmark::State& state) {
 }
 BENCHMARK(RedListRowsSql)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+void RedListRowsSqlAfterChange(benchmark::State& state) {
+    Sql sql;
+    OtherProcess other;
+    for (auto _ : state) {
+        state.PauseTiming();
+        other.Change();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(sql.RedListRows());
+    }
+}
+BENCHMARK(RedListRowsSqlAfterChange)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 void ListKeySql(benchmark::State& state) {
     Sql sql;
     for (auto _ : state)
@@ -237,7 +265,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.Ratio("red list rows / the same by hand-written SQL", "RedListRows", "RedListRowsSql");
     reporter.Ratio("red list rows after a change / the same by hand-written SQL",
-                   "RedListRowsAfterChange", "RedListRowsSql");
+                   "RedListRowsAfterChange", "RedListRowsSqlAfterChange");
     reporter.Ratio("listing 10,000 values / a plain SQL scan of them", "ListKey/10000",
                    "ListKeySql");
     reporter.Ratio("one listing of 10,000 values / ten listings of 1,000 values", "ListKey/10000",

@@ -136,6 +136,8 @@ struct Registry::Impl {
     int atomicDepth = 0;
     bool refuseWrites = false;
     std::int64_t localWrites = 0; // changes made through this connection
+    int batchDepth = 0;
+    std::optional<sql::CommitMark> heldRead; // the commit an open read transaction sees
 
     struct View {
         std::optional<sql::CommitMark> commit; // the state of the store the view shows
@@ -224,6 +226,7 @@ struct Registry::Impl {
         std::lock_guard lock(mutex);
         if (refuseWrites)
             return RegStatus::AccessDenied;
+        EndHeldRead();
         try {
             ++localWrites;
             if (atomicDepth > 0) {
@@ -252,17 +255,45 @@ struct Registry::Impl {
     }
 
     // Runs look with one consistent view of the store.
+    // Inside a batch, the read transaction stays open for the next read for as long as nothing
+    // is committed anywhere: it still sees the store as it is.
     template <class Look> RegStatus Read(Look&& look) {
         std::lock_guard lock(mutex);
         try {
             if (atomicDepth > 0)
                 return look();
+            if (heldRead) {
+                if (db.LastCommit() == heldRead)
+                    return look();
+                EndHeldRead();
+            }
+            const auto before = batchDepth > 0 ? db.LastCommit() : std::nullopt;
             sql::Transaction tx(db, sql::Transaction::Kind::Read);
             const RegStatus status = look();
-            tx.Commit();
+            if (before && db.LastCommit() == before) {
+                tx.KeepOpen();
+                heldRead = before;
+            } else {
+                tx.Commit();
+            }
             return status;
         } catch (const sql::Error&) {
+            if (heldRead) {
+                heldRead.reset();
+                db.RollbackQuietly();
+            }
             return RegStatus::Failed;
+        }
+    }
+
+    void EndHeldRead() {
+        if (!heldRead)
+            return;
+        heldRead.reset();
+        try {
+            sql::Query(db, "COMMIT").Run();
+        } catch (const sql::Error&) {
+            db.RollbackQuietly();
         }
     }
 
@@ -408,6 +439,7 @@ RegStatus Registry::OpenKey(RegRoot root, std::u16string_view path, RegistryKey&
 bool Registry::BeginAtomic() {
     m_impl->mutex.lock();
     if (m_impl->atomicDepth == 0) {
+        m_impl->EndHeldRead();
         try {
             m_impl->db.Exec("BEGIN IMMEDIATE");
         } catch (const sql::Error&) {
@@ -427,6 +459,17 @@ void Registry::EndAtomic(bool entered, bool commit) {
         }
     }
     m_impl->mutex.unlock();
+}
+
+void Registry::BeginBatch() {
+    std::lock_guard lock(m_impl->mutex);
+    ++m_impl->batchDepth;
+}
+
+void Registry::EndBatch() {
+    std::lock_guard lock(m_impl->mutex);
+    if (--m_impl->batchDepth == 0)
+        m_impl->EndHeldRead();
 }
 
 void Registry::RefuseWrites(bool refuse) {

@@ -125,6 +125,19 @@ public:
         EndAtomic(entered, true);
     }
 
+    // Runs step with the reads it makes sharing one read transaction for as long as nothing
+    // is committed anywhere: every read still sees every commit made before it, as on its
+    // own, but the store is asked fewer times. For a listing, not for waiting in: the open
+    // transaction keeps other processes' commits from being folded into the file.
+    template <class Step> decltype(auto) InOneRead(Step&& step) {
+        BeginBatch();
+        struct End {
+            Registry* registry;
+            ~End() { registry->EndBatch(); }
+        } end{this};
+        return step();
+    }
+
     // Fault injection for tests: while set, every change fails with AccessDenied.
     void RefuseWrites(bool refuse);
 
@@ -134,6 +147,8 @@ private:
     Registry();
     bool BeginAtomic();
     void EndAtomic(bool entered, bool commit);
+    void BeginBatch();
+    void EndBatch();
 
     std::unique_ptr<Impl> m_impl;
 };

@@ -57,6 +57,9 @@ Database::Database(const std::filesystem::path& file) {
             wal.Run();
         }
         Exec("PRAGMA synchronous = NORMAL");
+        // Every commit by another connection empties our page cache; through a memory map
+        // the pages come back without a system call each.
+        Exec("PRAGMA mmap_size = 268435456");
     } catch (...) {
         for (auto& [sql, stmt] : m_statements)
             sqlite3_finalize(stmt);

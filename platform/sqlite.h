@@ -38,8 +38,9 @@ struct CommitMark {
 
 class Database {
 public:
-    // Opens (creating, owner-only) a database file in WAL mode, with foreign keys on and a
-    // busy time-out long enough that a writer in another process only makes us wait.
+    // Opens (creating, owner-only) a database file in WAL mode, with foreign keys on, a
+    // busy time-out long enough that a writer in another process only makes us wait, and
+    // the file read through a memory map.
     explicit Database(const std::filesystem::path& file);
     ~Database();
     Database(const Database&) = delete;
@@ -101,6 +102,7 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void Commit();
+    void KeepOpen() { m_open = false; } // the caller ends it
 
 private:
     Database& m_db;

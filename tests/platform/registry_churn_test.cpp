@@ -156,4 +156,59 @@ TEST(RegistryChurnTest, ListingsMeetingDeletedAndRecreatedKeysShowOnlyWhatWasThe
     }
 }
 
+// Inside one listing, each step sees what another connection committed before it.
+TEST(RegistryChurnTest, AListingSeesWhatAnotherProcessChangedAtItsNextStep) {
+    testing_support::TempDevice device;
+    std::string error;
+    auto other = platform::Registry::Open(device.Dir() / "registry.db", error);
+    ASSERT_TRUE(other) << error;
+    const auto change = [&](const std::u16string& path, auto&& step) {
+        platform::RegistryKey key;
+        bool existed = false;
+        ASSERT_EQ(other->CreateKey(HKEY_LOCAL_MACHINE, path, key, existed), RegStatus::Ok);
+        ASSERT_EQ(step(key), RegStatus::Ok);
+    };
+    struct Case {
+        const char* what;
+        std::u16string key; // where the change is made
+        std::function<RegStatus(platform::RegistryKey&)> change;
+        std::vector<std::u16string> listed;
+    };
+    const Case cases[] = {
+        {"the next value deleted",
+         u"Software\\Listed",
+         [](auto& key) { return key.DeleteValue(u"b"); },
+         {u"a", u"c"}},
+        {"the next value replaced",
+         u"Software\\Listed",
+         [](auto& key) { return key.SetString(u"b", u"new"); },
+         {u"a", u"b=new", u"c"}},
+        {"the key deleted",
+         u"Software",
+         [](auto& key) { return key.DeleteSubKey(u"Listed"); },
+         {u"a"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRegistryStore::DeleteKey(u"Software", u"Listed");
+        for (const char16_t* name : {u"a", u"b", u"c"})
+            ASSERT_EQ(CRegistryStore::WriteString(u"Software\\Listed", name, u"old"), 0);
+        ASSERT_EQ(CRegistryStore::WriteString(u"Software\\Elsewhere", u"v", u"old"), 0);
+        std::vector<std::u16string> listed;
+        CString elsewhere;
+        CRegistryStore::EnumerateValues(
+            HKEY_LOCAL_MACHINE, u"Software\\Listed", [&](const CString& name, const CString& data) {
+                listed.push_back(data == u"old" ? name.str() : name.str() + u"=" + data.str());
+                if (listed.size() > 1)
+                    return;
+                change(c.key, c.change);
+                change(u"Software\\Elsewhere",
+                       [](auto& key) { return key.SetString(u"v", u"new"); });
+                CRegistryStore::ReadString(u"Software\\Elsewhere", u"v", elsewhere);
+            });
+        EXPECT_EQ(listed, c.listed);
+        EXPECT_EQ(elsewhere, u"new");
+    }
+}
+
 } // namespace
