@@ -254,9 +254,9 @@ struct Registry::Impl {
         }
     }
 
-    // Runs look with one consistent view of the store.
-    // Inside a batch, the read transaction stays open for the next read for as long as nothing
-    // is committed anywhere: it still sees the store as it is.
+    // Runs look with one consistent view of the store. Inside a batch (InOneRead) the read
+    // transaction stays open for the next read for as long as nothing is committed anywhere,
+    // so that it still sees the store as it is.
     template <class Look> RegStatus Read(Look&& look) {
         std::lock_guard lock(mutex);
         try {

@@ -7,6 +7,8 @@
 // a name keeps the spelling it was first written with. Values enumerate in the order in
 // which they were first written; replacing a value keeps its place. Every operation is
 // atomic, and a writer in another process makes no operation fail: it waits its turn.
+// Every operation sees every commit made before it, by any process; what it reads is kept
+// in memory until the next commit anywhere, so that reading it again costs no transaction.
 
 #include <cstdint>
 #include <filesystem>
