@@ -22,7 +22,7 @@ constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 constexpr int kSchemaVersion = 1;
 // Values the view keeps at most; past that it lets go of the lists it holds.
-constexpr std::size_t kViewValues = 200000;
+constexpr std::size_t kViewValues = 100000;
 
 // Keys form a tree below the two root rows; names are kept as written (UTF-16 blobs) and
 // folded, and the folded copy is what is unique. Values keep the sequence number of their
