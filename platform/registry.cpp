@@ -321,9 +321,10 @@ struct Registry::Impl {
         std::int64_t id;
         std::size_t matched;
     };
+    // found collects the ids met; first: the components before it are already behind from.
     Walk Follow(std::int64_t from, const std::vector<std::u16string_view>& parts,
-                std::vector<std::int64_t>* found = nullptr) {
-        Walk walk{from, 0};
+                std::vector<std::int64_t>* found = nullptr, std::size_t first = 0) {
+        Walk walk{from, first};
         for (; walk.matched < parts.size(); ++walk.matched) {
             const auto child = Child(walk.id, parts[walk.matched]);
             if (!child)
@@ -335,31 +336,46 @@ struct Registry::Impl {
         return walk;
     }
 
-    // Opens a key that exists: from the view, else by a walk down the path, whose every key
-    // the view then keeps.
+    // Opens a key that exists: from the view, else by a walk down the path from the deepest
+    // key on it that the view knows; the view then keeps every key of the path.
     RegStatus Find(RegRoot root, const std::vector<std::u16string_view>& parts, std::int64_t& id) {
         std::lock_guard lock(mutex);
+        std::size_t known = 0; // components of the path the view knows
+        std::int64_t from = RootId(root);
+        std::optional<sql::CommitMark> knownAt;
         if (View* current = Current())
-            if (const auto it = current->paths.find(PathKey(root, parts, parts.size()));
-                it != current->paths.end()) {
-                id = it->second;
-                return RegStatus::Ok;
-            }
+            for (std::size_t n = parts.size(); n > 0 && known == 0; --n)
+                if (const auto it = current->paths.find(PathKey(root, parts, n));
+                    it != current->paths.end()) {
+                    if (n == parts.size()) {
+                        id = it->second;
+                        return RegStatus::Ok;
+                    }
+                    known = n;
+                    from = it->second;
+                    knownAt = current->commit;
+                }
         std::vector<std::int64_t> found;
+        const auto walk = [&] {
+            found.clear();
+            const auto reached = Follow(from, parts, &found, known);
+            id = reached.id;
+            return reached.matched == parts.size() ? RegStatus::Ok : RegStatus::NotFound;
+        };
         View* into = nullptr;
-        const RegStatus status = ReadForView(
-            [&] {
-                found.clear();
-                const auto walk = Follow(RootId(root), parts, &found);
-                id = walk.id;
-                return walk.matched == parts.size() ? RegStatus::Ok : RegStatus::NotFound;
-            },
-            into);
+        RegStatus status = ReadForView(walk, into);
+        if (known > 0 && (!into || into->commit != knownAt)) {
+            // Something was committed since the view knew the key the walk began at, or the
+            // walk stopped short: from the root again.
+            known = 0;
+            from = RootId(root);
+            status = ReadForView(walk, into);
+        }
         if (into) {
             into->paths.emplace(PathKey(root, parts, 0), RootId(root));
             into->keys.try_emplace(RootId(root));
             for (std::size_t i = 0; i < found.size(); ++i) {
-                into->paths.emplace(PathKey(root, parts, i + 1), found[i]);
+                into->paths.emplace(PathKey(root, parts, known + i + 1), found[i]);
                 into->keys.try_emplace(found[i]);
             }
         }

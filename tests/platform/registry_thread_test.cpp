@@ -22,25 +22,36 @@ namespace {
 constexpr int kRounds = 150;
 constexpr int kValues = 4;
 
-std::u16string Path(char writer, int key) {
-    return u"Software\\Threads\\" + std::u16string(1, static_cast<char16_t>(writer)) +
-           static_cast<char16_t>(u'0' + key);
+std::u16string Branch(char writer) {
+    return u"Software\\Threads\\" + std::u16string(1, static_cast<char16_t>(writer));
 }
 
-// Each round re-creates the writer's three keys, writing generation g value by value.
+std::u16string Path(char writer, int key) {
+    return Branch(writer) + u"\\" + static_cast<char16_t>(u'0' + key);
+}
+
+// Each round re-creates the writer's three keys, writing generation g value by value; every
+// fifth round deletes the writer's whole branch first, the keys on the way included.
 void Write(Registry& registry, char writer, std::atomic<int>& failures) {
+    const auto deleteSubKey = [&](const std::u16string& path) {
+        const auto at = path.rfind(u'\\');
+        RegistryKey parent;
+        bool existed = false;
+        failures += registry.CreateKey(RegRoot::LocalMachine, path.substr(0, at), parent,
+                                       existed) != RegStatus::Ok;
+        const RegStatus deleted = parent.DeleteSubKey(path.substr(at + 1));
+        failures += deleted != RegStatus::Ok && deleted != RegStatus::NotFound;
+    };
     for (int g = 1; g <= kRounds; ++g) {
         const std::u16string data = std::u16string(1, static_cast<char16_t>(u'a' + g % 26));
+        if (g % 5 == 0)
+            deleteSubKey(Branch(writer));
         for (int k = 0; k < 3; ++k) {
-            RegistryKey parent, key;
+            deleteSubKey(Path(writer, k));
+            RegistryKey key;
             bool existed = false;
-            failures += registry.CreateKey(RegRoot::LocalMachine, u"Software\\Threads", parent,
-                                           existed) != RegStatus::Ok;
-            const std::u16string path = Path(writer, k);
-            const RegStatus deleted = parent.DeleteSubKey(path.substr(path.rfind(u'\\') + 1));
-            failures += deleted != RegStatus::Ok && deleted != RegStatus::NotFound;
-            failures +=
-                registry.CreateKey(RegRoot::LocalMachine, path, key, existed) != RegStatus::Ok;
+            failures += registry.CreateKey(RegRoot::LocalMachine, Path(writer, k), key, existed) !=
+                        RegStatus::Ok;
             for (int v = 0; v < kValues; ++v)
                 failures += key.SetString(std::u16string(1, static_cast<char16_t>(u'0' + v)),
                                           data) != RegStatus::Ok;
