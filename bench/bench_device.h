@@ -37,6 +37,9 @@ public:
         platform::UseDevice(m_device.get());
         fill(m_device->GetRegistry());
     }
+    // The registry's file, for programs that read it with SQL of their own.
+    std::filesystem::path RegistryFile() const { return m_dir / "device" / "registry.db"; }
+
     ~BenchDevice() {
         platform::UseDevice(nullptr);
         m_device.reset();

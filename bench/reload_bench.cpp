@@ -3,6 +3,8 @@
 // of 20 read records. The main window runs for real on the offscreen screen, with its
 // watcher; the signal is set as another process would set it.
 //  UpdateToRepaint: the update event set, until the list has painted its new rows.
+//  ChangeToRepaint: the same after a commit by another connection, as when the filter
+//    service has stored a message: nothing the program read before is of use then.
 //  LoadRows: the store's part alone, the rows of the same list, for comparison.
 #include "bench_device.h"
 
@@ -18,6 +20,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <functional>
 #include <iostream>
 
 namespace {
@@ -37,13 +40,20 @@ protected:
 
 CMainDlg* g_window = nullptr;
 platform::NamedEvent* g_update = nullptr;
+platform::RegistryKey* g_otherRecord = nullptr; // a record key, through another connection
 
-void UpdateToRepaint(benchmark::State& state) {
+// Sets the update event and waits for the repaint; change, when given, runs untimed first.
+void Repaint(benchmark::State& state, const std::function<void()>& change) {
     QWidget* list = g_window->m_numberList.GetSafeHwnd()->widget;
     PaintCounter counter;
     list->installEventFilter(&counter);
     for (auto _ : state) {
         QCoreApplication::processEvents(); // nothing left over from the last round
+        if (change) {
+            state.PauseTiming();
+            change();
+            state.ResumeTiming();
+        }
         const int before = counter.paints;
         g_update->Set();
         QEventLoop wait;
@@ -59,7 +69,21 @@ void UpdateToRepaint(benchmark::State& state) {
     if (g_window->m_numberList.GetItemCount() != 1000)
         state.SkipWithError("the list does not show the 1,000 numbers");
 }
+
+void UpdateToRepaint(benchmark::State& state) {
+    Repaint(state, nullptr);
+}
 BENCHMARK(UpdateToRepaint)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+void ChangeToRepaint(benchmark::State& state) {
+    int n = 0;
+    Repaint(state, [&] {
+        const CString text = CString::Formatted(u"一条已经读过的短信%d", ++n); // a change each time
+        if (g_otherRecord->SetString(u"2005-3-7-9:0:0", text) != platform::RegStatus::Ok)
+            state.SkipWithError("the change failed");
+    });
+}
+BENCHMARK(ChangeToRepaint)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
 void LoadRows(benchmark::State& state) {
     for (auto _ : state)
@@ -80,6 +104,13 @@ int main(int argc, char** argv) {
     auto update =
         platform::NamedEvent::CreateOrOpen(platform::ThisDevice().Events(), kUpdateEventName);
     g_update = &update;
+    std::string openError;
+    auto other = platform::Registry::Open(device.RegistryFile(), openError);
+    platform::RegistryKey record;
+    bool existed = false;
+    other->CreateKey(platform::RegRoot::LocalMachine,
+                     RecordKeyPath(Branch::Inbox, u"+8613800001000"), record, existed);
+    g_otherRecord = &record;
 
     // The password as the owner types it, then the measurements inside the open window.
     platform::gui::ScriptError error;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 
 namespace platform {
 
@@ -20,6 +21,8 @@ constexpr std::int64_t kCurrentUserId = 2;
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 constexpr int kSchemaVersion = 1;
+// Values the view keeps at most; past that it lets go of the lists it holds.
+constexpr std::size_t kViewValues = 100000;
 
 // Keys form a tree below the two root rows; names are kept as written (UTF-16 blobs) and
 // folded, and the folded copy is what is unique. Values keep the sequence number of their
@@ -70,6 +73,31 @@ std::optional<std::vector<std::u16string_view>> SplitKeyPath(std::u16string_view
     }
 }
 
+// The name the view files a path under: the root, then the components as written.
+std::u16string PathKey(RegRoot root, const std::vector<std::u16string_view>& parts,
+                       std::size_t count) {
+    std::u16string key(1, root == RegRoot::LocalMachine ? u'M' : u'U');
+    for (std::size_t i = 0; i < count; ++i) {
+        key += u'\\';
+        key += parts[i];
+    }
+    return key;
+}
+
+// A key's values in enumeration order, as one read found them.
+struct KeyValues {
+    std::vector<RegValue> list;
+    std::unordered_map<std::u16string, std::size_t> byFold; // made on the first query by name
+
+    const RegValue* Find(std::u16string_view name) {
+        if (byFold.empty())
+            for (std::size_t i = 0; i < list.size(); ++i)
+                byFold.emplace(FoldCase(list[i].name), i);
+        const auto it = byFold.find(FoldCase(name));
+        return it == byFold.end() ? nullptr : &list[it->second];
+    }
+};
+
 } // namespace
 
 std::vector<std::uint8_t> EncodeRegString(std::u16string_view text) {
@@ -93,6 +121,13 @@ std::u16string_view RootName(RegRoot root) {
 }
 
 // One connection shared by the threads of the process, one operation at a time.
+//
+// What the connection reads outside a change of its own goes into a view of the store that
+// belongs to the store's last commit: paths to key ids, keys known to exist, and the values
+// of keys that were listed. As long as the store's last commit is still that one, nothing has
+// changed anywhere since, and the view answers for the store without a transaction; the first
+// commit by any process, this one included, retires the view. Ids are never reused, so an id
+// in the view is the key its path named.
 struct Registry::Impl {
     explicit Impl(const std::filesystem::path& file) : db(file) {}
 
@@ -101,6 +136,89 @@ struct Registry::Impl {
     int atomicDepth = 0;
     bool refuseWrites = false;
     std::int64_t localWrites = 0; // changes made through this connection
+    int batchDepth = 0;
+    std::optional<sql::CommitMark> heldRead; // the commit an open read transaction sees
+
+    struct View {
+        std::optional<sql::CommitMark> commit; // the state of the store the view shows
+        std::unordered_map<std::u16string, std::int64_t> paths;
+        std::unordered_map<std::int64_t, std::optional<KeyValues>> keys; // values once listed
+        std::size_t values = 0;
+    };
+    View view;
+
+    // The view, when it still shows the store: outside a change of our own, and with nothing
+    // committed since it was read.
+    View* Current() {
+        if (atomicDepth > 0 || !view.commit)
+            return nullptr;
+        if (db.LastCommit() != view.commit) {
+            view = {};
+            return nullptr;
+        }
+        return &view;
+    }
+
+    // Read, and then the view to keep what look found, when nothing was committed while it
+    // looked (so that it saw the store as of one known commit); else null.
+    template <class Look> RegStatus ReadForView(Look&& look, View*& into) {
+        into = nullptr;
+        const auto before = atomicDepth == 0 ? db.LastCommit() : std::nullopt;
+        const RegStatus status = Read(look);
+        if (status == RegStatus::Ok && before && db.LastCommit() == before) {
+            if (view.commit != before)
+                view = View{before, {}, {}, 0};
+            into = &view;
+        }
+        return status;
+    }
+
+    // The values of a key as the view holds them, when it does.
+    KeyValues* Held(std::int64_t id) {
+        View* current = Current();
+        if (!current)
+            return nullptr;
+        const auto it = current->keys.find(id);
+        return it != current->keys.end() && it->second ? &*it->second : nullptr;
+    }
+
+    // Runs answer on the values of an existing key: from the view when it holds them, else
+    // read in one transaction (and kept in the view when they may be).
+    template <class Answer> RegStatus WithValues(std::int64_t id, Answer&& answer) {
+        std::lock_guard lock(mutex);
+        if (KeyValues* held = Held(id))
+            return answer(*held);
+        KeyValues loaded;
+        View* into = nullptr;
+        const RegStatus status = ReadForView(
+            [&] {
+                if (!KeyExists(id))
+                    return RegStatus::KeyDeleted;
+                sql::Query q(db, "SELECT name, type, data FROM regvalue WHERE key = ?"
+                                 " ORDER BY seq");
+                q.Bind(1, id);
+                while (q.Step()) {
+                    const auto data = q.Blob(2);
+                    loaded.list.push_back({q.BlobText(0), static_cast<std::uint32_t>(q.Int(1)),
+                                           std::vector<std::uint8_t>(data.begin(), data.end())});
+                }
+                return RegStatus::Ok;
+            },
+            into);
+        if (status != RegStatus::Ok)
+            return status;
+        if (!into || loaded.list.size() > kViewValues)
+            return answer(loaded);
+        if (into->values + loaded.list.size() > kViewValues) {
+            for (auto& [key, values] : into->keys)
+                values.reset();
+            into->values = 0;
+        }
+        into->values += loaded.list.size();
+        auto& kept = into->keys[id];
+        kept = std::move(loaded);
+        return answer(*kept);
+    }
 
     // Runs change as one transaction (a savepoint inside Atomically); kept only when it
     // returns Ok.
@@ -108,6 +226,7 @@ struct Registry::Impl {
         std::lock_guard lock(mutex);
         if (refuseWrites)
             return RegStatus::AccessDenied;
+        EndHeldRead();
         try {
             ++localWrites;
             if (atomicDepth > 0) {
@@ -135,18 +254,46 @@ struct Registry::Impl {
         }
     }
 
-    // Runs look with one consistent view of the store.
+    // Runs look with one consistent view of the store. Inside a batch (InOneRead) the read
+    // transaction stays open for the next read for as long as nothing is committed anywhere,
+    // so that it still sees the store as it is.
     template <class Look> RegStatus Read(Look&& look) {
         std::lock_guard lock(mutex);
         try {
             if (atomicDepth > 0)
                 return look();
+            if (heldRead) {
+                if (db.LastCommit() == heldRead)
+                    return look();
+                EndHeldRead();
+            }
+            const auto before = batchDepth > 0 ? db.LastCommit() : std::nullopt;
             sql::Transaction tx(db, sql::Transaction::Kind::Read);
             const RegStatus status = look();
-            tx.Commit();
+            if (before && db.LastCommit() == before) {
+                tx.KeepOpen();
+                heldRead = before;
+            } else {
+                tx.Commit();
+            }
             return status;
         } catch (const sql::Error&) {
+            if (heldRead) {
+                heldRead.reset();
+                db.RollbackQuietly();
+            }
             return RegStatus::Failed;
+        }
+    }
+
+    void EndHeldRead() {
+        if (!heldRead)
+            return;
+        heldRead.reset();
+        try {
+            sql::Query(db, "COMMIT").Run();
+        } catch (const sql::Error&) {
+            db.RollbackQuietly();
         }
     }
 
@@ -174,15 +321,65 @@ struct Registry::Impl {
         std::int64_t id;
         std::size_t matched;
     };
-    Walk Follow(std::int64_t from, const std::vector<std::u16string_view>& parts) {
-        Walk walk{from, 0};
+    // found collects the ids met; first: the components before it are already behind from.
+    Walk Follow(std::int64_t from, const std::vector<std::u16string_view>& parts,
+                std::vector<std::int64_t>* found = nullptr, std::size_t first = 0) {
+        Walk walk{from, first};
         for (; walk.matched < parts.size(); ++walk.matched) {
             const auto child = Child(walk.id, parts[walk.matched]);
             if (!child)
                 break;
             walk.id = *child;
+            if (found)
+                found->push_back(walk.id);
         }
         return walk;
+    }
+
+    // Opens a key that exists: from the view, else by a walk down the path from the deepest
+    // key on it that the view knows; the view then keeps every key of the path.
+    RegStatus Find(RegRoot root, const std::vector<std::u16string_view>& parts, std::int64_t& id) {
+        std::lock_guard lock(mutex);
+        std::size_t known = 0; // components of the path the view knows
+        std::int64_t from = RootId(root);
+        std::optional<sql::CommitMark> knownAt;
+        if (View* current = Current())
+            for (std::size_t n = parts.size(); n > 0 && known == 0; --n)
+                if (const auto it = current->paths.find(PathKey(root, parts, n));
+                    it != current->paths.end()) {
+                    if (n == parts.size()) {
+                        id = it->second;
+                        return RegStatus::Ok;
+                    }
+                    known = n;
+                    from = it->second;
+                    knownAt = current->commit;
+                }
+        std::vector<std::int64_t> found;
+        const auto walk = [&] {
+            found.clear();
+            const auto reached = Follow(from, parts, &found, known);
+            id = reached.id;
+            return reached.matched == parts.size() ? RegStatus::Ok : RegStatus::NotFound;
+        };
+        View* into = nullptr;
+        RegStatus status = ReadForView(walk, into);
+        if (known > 0 && (!into || into->commit != knownAt)) {
+            // Something was committed since the view knew the key the walk began at, or the
+            // walk stopped short: from the root again.
+            known = 0;
+            from = RootId(root);
+            status = ReadForView(walk, into);
+        }
+        if (into) {
+            into->paths.emplace(PathKey(root, parts, 0), RootId(root));
+            into->keys.try_emplace(RootId(root));
+            for (std::size_t i = 0; i < found.size(); ++i) {
+                into->paths.emplace(PathKey(root, parts, known + i + 1), found[i]);
+                into->keys.try_emplace(found[i]);
+            }
+        }
+        return status;
     }
 };
 
@@ -224,11 +421,7 @@ RegStatus Registry::CreateKey(RegRoot root, std::u16string_view path, RegistryKe
     auto& impl = *m_impl;
     std::int64_t id = 0;
     // Most opens find the key; only a missing one takes the write lock.
-    RegStatus status = impl.Read([&] {
-        const auto walk = impl.Follow(RootId(root), *parts);
-        id = walk.id;
-        return walk.matched == parts->size() ? RegStatus::Ok : RegStatus::NotFound;
-    });
+    RegStatus status = impl.Find(root, *parts, id);
     if (status == RegStatus::Ok) {
         existed = true;
     } else if (status == RegStatus::NotFound) {
@@ -252,11 +445,7 @@ RegStatus Registry::OpenKey(RegRoot root, std::u16string_view path, RegistryKey&
     if (!parts)
         return RegStatus::InvalidName;
     std::int64_t id = 0;
-    const RegStatus status = m_impl->Read([&] {
-        const auto walk = m_impl->Follow(RootId(root), *parts);
-        id = walk.id;
-        return walk.matched == parts->size() ? RegStatus::Ok : RegStatus::NotFound;
-    });
+    const RegStatus status = m_impl->Find(root, *parts, id);
     if (status == RegStatus::Ok)
         key = RegistryKey(shared_from_this(), id);
     return status;
@@ -266,6 +455,7 @@ RegStatus Registry::OpenKey(RegRoot root, std::u16string_view path, RegistryKey&
 bool Registry::BeginAtomic() {
     m_impl->mutex.lock();
     if (m_impl->atomicDepth == 0) {
+        m_impl->EndHeldRead();
         try {
             m_impl->db.Exec("BEGIN IMMEDIATE");
         } catch (const sql::Error&) {
@@ -285,6 +475,17 @@ void Registry::EndAtomic(bool entered, bool commit) {
         }
     }
     m_impl->mutex.unlock();
+}
+
+void Registry::BeginBatch() {
+    std::lock_guard lock(m_impl->mutex);
+    ++m_impl->batchDepth;
+}
+
+void Registry::EndBatch() {
+    std::lock_guard lock(m_impl->mutex);
+    if (--m_impl->batchDepth == 0)
+        m_impl->EndHeldRead();
 }
 
 void Registry::RefuseWrites(bool refuse) {
@@ -352,18 +553,30 @@ RegStatus RegistryKey::SetString(std::u16string_view name, std::u16string_view t
 
 RegStatus RegistryKey::QueryValue(std::u16string_view name, std::size_t maxDataBytes,
                                   RegValue& value) const {
+    if (!m_registry)
+        return RegStatus::Failed;
+    auto& shared = *m_registry->m_impl;
+    std::lock_guard lock(shared.mutex);
+    // A key listed since the last commit answers from the view; any other by one look-up.
+    auto answer = [&](std::u16string_view found, std::uint32_t type,
+                      std::span<const std::uint8_t> data) {
+        if (data.size() > maxDataBytes)
+            return RegStatus::MoreData;
+        value.name = found;
+        value.type = type;
+        value.data.assign(data.begin(), data.end());
+        return RegStatus::Ok;
+    };
+    if (KeyValues* held = shared.Held(m_id)) {
+        const RegValue* found = held->Find(name);
+        return found ? answer(found->name, found->type, found->data) : RegStatus::NotFound;
+    }
     return Reading([&](Registry::Impl& impl) {
         sql::Query q(impl.db, "SELECT name, type, data FROM regvalue WHERE key = ? AND fold = ?");
         q.Bind(1, m_id).BindBlob(2, FoldCase(name));
         if (!q.Step())
             return RegStatus::NotFound;
-        const auto data = q.Blob(2);
-        if (data.size() > maxDataBytes)
-            return RegStatus::MoreData;
-        value.name = q.BlobText(0);
-        value.type = static_cast<std::uint32_t>(q.Int(1));
-        value.data.assign(data.begin(), data.end());
-        return RegStatus::Ok;
+        return answer(q.BlobText(0), static_cast<std::uint32_t>(q.Int(1)), q.Blob(2));
     });
 }
 
@@ -391,6 +604,17 @@ RegStatus RegistryKey::DeleteSubKey(std::u16string_view name) {
 }
 
 RegStatus RegistryKey::CountValues(std::uint32_t& count) const {
+    if (!m_registry)
+        return RegStatus::Failed;
+    auto& shared = *m_registry->m_impl;
+    std::lock_guard lock(shared.mutex);
+    // Counting starts a listing: the whole key is read once, for the steps that follow. Inside
+    // a change of our own, which the view never holds, the store counts.
+    if (shared.atomicDepth == 0)
+        return shared.WithValues(m_id, [&](const KeyValues& values) {
+            count = static_cast<std::uint32_t>(values.list.size());
+            return RegStatus::Ok;
+        });
     return Reading([&](Registry::Impl& impl) {
         sql::Query q(impl.db, "SELECT count(*) FROM regvalue WHERE key = ?");
         q.Bind(1, m_id).Step();
@@ -401,6 +625,24 @@ RegStatus RegistryKey::CountValues(std::uint32_t& count) const {
 
 RegStatus RegistryKey::EnumValue(std::uint32_t index, std::size_t maxNameChars,
                                  std::size_t maxDataBytes, RegValue& value) {
+    if (!m_registry)
+        return RegStatus::Failed;
+    auto& shared = *m_registry->m_impl;
+    std::lock_guard lock(shared.mutex);
+    // A listing starts by reading the whole key, and goes on from the view while nothing
+    // changes; after a change, or inside a change of our own, by index, one look-up a step.
+    if (shared.atomicDepth == 0 && (index == 0 || shared.Held(m_id)))
+        return shared.WithValues(m_id, [&](const KeyValues& values) {
+            if (index >= values.list.size())
+                return RegStatus::NoMoreItems;
+            const RegValue& found = values.list[index];
+            if (found.name.size() >= maxNameChars || found.data.size() > maxDataBytes) {
+                value = {};
+                return RegStatus::MoreData;
+            }
+            value = found;
+            return RegStatus::Ok;
+        });
     return Reading([&](Registry::Impl& impl) {
         // Index i + 1 right after index i, with nothing changed in between, is the next
         // value after the one we returned: one index step instead of a scan from the start.
@@ -432,15 +674,10 @@ RegStatus RegistryKey::EnumValue(std::uint32_t index, std::size_t maxNameChars,
 }
 
 RegStatus RegistryKey::AllValues(std::vector<RegValue>& values) const {
-    return Reading([&](Registry::Impl& impl) {
-        values.clear();
-        sql::Query q(impl.db, "SELECT name, type, data FROM regvalue WHERE key = ? ORDER BY seq");
-        q.Bind(1, m_id);
-        while (q.Step()) {
-            const auto data = q.Blob(2);
-            values.push_back({q.BlobText(0), static_cast<std::uint32_t>(q.Int(1)),
-                              std::vector<std::uint8_t>(data.begin(), data.end())});
-        }
+    if (!m_registry)
+        return RegStatus::Failed;
+    return m_registry->m_impl->WithValues(m_id, [&](const KeyValues& found) {
+        values = found.list;
         return RegStatus::Ok;
     });
 }

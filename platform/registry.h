@@ -7,6 +7,8 @@
 // a name keeps the spelling it was first written with. Values enumerate in the order in
 // which they were first written; replacing a value keeps its place. Every operation is
 // atomic, and a writer in another process makes no operation fail: it waits its turn.
+// Every operation sees every commit made before it, by any process; what it reads is kept
+// in memory until the next commit anywhere, so that reading it again costs no transaction.
 
 #include <cstdint>
 #include <filesystem>
@@ -125,6 +127,19 @@ public:
         EndAtomic(entered, true);
     }
 
+    // Runs step with the reads it makes sharing one read transaction for as long as nothing
+    // is committed anywhere: every read still sees every commit made before it, as on its
+    // own, but the store is asked fewer times. For a listing, not for waiting in: the open
+    // transaction keeps other processes' commits from being folded into the file.
+    template <class Step> decltype(auto) InOneRead(Step&& step) {
+        BeginBatch();
+        struct End {
+            Registry* registry;
+            ~End() { registry->EndBatch(); }
+        } end{this};
+        return step();
+    }
+
     // Fault injection for tests: while set, every change fails with AccessDenied.
     void RefuseWrites(bool refuse);
 
@@ -134,6 +149,8 @@ private:
     Registry();
     bool BeginAtomic();
     void EndAtomic(bool entered, bool commit);
+    void BeginBatch();
+    void EndBatch();
 
     std::unique_ptr<Impl> m_impl;
 };

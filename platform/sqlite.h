@@ -3,9 +3,11 @@
 // A small RAII layer over SQLite for the platform's stores. Errors become sql::Error;
 // the stores catch it at their edge and answer with their own status.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -27,10 +29,18 @@ private:
     int m_code;
 };
 
+// Where the file stood after its last commit by any connection: two marks are equal only when
+// nothing has been committed between them.
+struct CommitMark {
+    std::array<std::uint32_t, 12> words{};
+    friend bool operator==(const CommitMark&, const CommitMark&) = default;
+};
+
 class Database {
 public:
-    // Opens (creating, owner-only) a database file in WAL mode, with foreign keys on and a
-    // busy time-out long enough that a writer in another process only makes us wait.
+    // Opens (creating, owner-only) a database file in WAL mode, with foreign keys on, a
+    // busy time-out long enough that a writer in another process only makes us wait, and
+    // the file read through a memory map.
     explicit Database(const std::filesystem::path& file);
     ~Database();
     Database(const Database&) = delete;
@@ -42,6 +52,10 @@ public:
     int Changes() const; // rows changed by the last statement
     // Incremented on every commit by another connection (PRAGMA data_version).
     std::int64_t DataVersion();
+    // The file's last commit, read from the memory that all connections to it share, without
+    // a system call or a lock; nothing while a commit is being recorded or when the file has
+    // no such memory.
+    std::optional<CommitMark> LastCommit();
 
 private:
     friend class Query;
@@ -49,6 +63,7 @@ private:
 
     sqlite3* m_db = nullptr;
     std::unordered_map<const char*, sqlite3_stmt*> m_statements; // keyed by the literal's address
+    std::uint32_t* m_walIndex = nullptr; // the shared memory's first words, once mapped
 };
 
 // One use of a cached prepared statement: bind, step, read columns; reset when it ends.
@@ -87,6 +102,7 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void Commit();
+    void KeepOpen() { m_open = false; } // the caller ends it
 
 private:
     Database& m_db;

@@ -18,13 +18,14 @@ int OnExistingKey(platform::RegRoot root, const CString& keyPath, Step&& step) {
 
 } // namespace
 
+platform::Registry& CRegistryStore::TheRegistry() {
+    return platform::ThisDevice().GetRegistry();
+}
+
 int CRegistryStore::OpenKey(platform::RegRoot root, const CString& keyPath,
                             platform::RegistryKey& key, bool& existed) {
     existed = false;
-    return platform::ThisDevice().GetRegistry().CreateKey(root, keyPath, key, existed) ==
-                   RegStatus::Ok
-               ? 0
-               : 1;
+    return TheRegistry().CreateKey(root, keyPath, key, existed) == RegStatus::Ok ? 0 : 1;
 }
 
 int CRegistryStore::ReadString(const CString& keyPath, const CString& name, CString& text,

@@ -43,27 +43,34 @@ public:
 
     // The program's way of listing a key: open it (a key that did not exist is empty),
     // count, and hand each value to step in order until the first value that cannot be
-    // read. step may return bool: false ends the listing there.
+    // read. step may return bool: false ends the listing there. The reads of a listing,
+    // those step makes included, share one read of the store while nothing changes.
     template <class Step>
     static void EnumerateValues(platform::RegRoot root, const CString& keyPath, Step&& step) {
-        platform::RegistryKey key;
-        bool existed = false;
-        if (OpenKey(root, keyPath, key, existed) != 0 || !existed)
-            return;
-        int count = 0;
-        if (CountValues(key, count) != 0)
-            return;
-        CString name, data;
-        for (int i = 0; i < count; ++i) {
-            if (EnumValue(key, i, name, data) != 0)
+        TheRegistry().InOneRead([&] {
+            platform::RegistryKey key;
+            bool existed = false;
+            if (OpenKey(root, keyPath, key, existed) != 0 || !existed)
                 return;
-            if constexpr (std::is_same_v<std::invoke_result_t<Step, const CString&, const CString&>,
-                                         bool>) {
-                if (!step(name, data))
+            int count = 0;
+            if (CountValues(key, count) != 0)
+                return;
+            CString name, data;
+            for (int i = 0; i < count; ++i) {
+                if (EnumValue(key, i, name, data) != 0)
                     return;
-            } else {
-                step(name, data);
+                if constexpr (std::is_same_v<
+                                  std::invoke_result_t<Step, const CString&, const CString&>,
+                                  bool>) {
+                    if (!step(name, data))
+                        return;
+                } else {
+                    step(name, data);
+                }
             }
-        }
+        });
     }
+
+private:
+    static platform::Registry& TheRegistry();
 };
