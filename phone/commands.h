@@ -43,6 +43,8 @@ int PathOf(const Invocation& call);
 int SimShow(const Invocation& call);
 int SimSet(const Invocation& call);
 int SimRemove(const Invocation& call);
+int LinesList(const Invocation& call);
+int LineAdd(const Invocation& call);
 bool ContactOptionsValid(const std::vector<std::string>& args);
 int ContactsAdd(const Invocation& call);
 int ContactsList(const Invocation& call);

@@ -40,6 +40,8 @@ const Command kCommands[] = {
     {"sim show", "", 0, 0, SimShow},
     {"sim set", "NUMBER", 1, 1, SimSet},
     {"sim remove", "", 0, 0, SimRemove},
+    {"lines", "", 0, 0, LinesList},
+    {"line add", "NAME [NUMBER]", 1, 2, LineAdd},
     {"contacts add", kContactOptions, 0, 10, ContactsAdd, ContactOptionsValid},
     {"contacts list", "", 0, 0, ContactsList},
     {"inbox", "", 0, 0, InboxList},

@@ -81,6 +81,22 @@ int SimRemove(const Invocation& call) {
     return 0;
 }
 
+int LinesList(const Invocation& call) {
+    return List(call, call.device.Phone().Lines(), [](const platform::PhoneLine& l) {
+        return JsonLine()
+            .Int("index", l.index)
+            .Text("name", l.name)
+            .Text("number", l.subscriberNumber);
+    });
+}
+
+int LineAdd(const Invocation& call) {
+    const std::u16string number = call.args.size() > 1 ? Utf8ToUtf16(call.args[1]) : u"";
+    if (!call.device.Phone().AddLine(Utf8ToUtf16(call.args[0]), number))
+        return Fail(call, "cannot add the line");
+    return 0;
+}
+
 bool ContactOptionsValid(const std::vector<std::string>& args) {
     return ParseContactOptions(args).has_value();
 }

@@ -331,6 +331,21 @@ TEST_F(PhoneCli, SimShowSetRemove) {
     EXPECT_EQ(dev().Phone().SimNumber(), u"13700000000");
 }
 
+TEST_F(PhoneCli, LinesListAndAdd) {
+    EXPECT_EQ(Ok({"lines"}),
+              "{\"index\":0,\"name\":\"Cellular Line\",\"number\":\"+8613800000000\"}\n");
+    Ok({"line", "add", "Cellular Line", "+8613922223333"});
+    Ok({"line", "add", "蓝牙"});
+    EXPECT_EQ(Ok({"lines"}),
+              "{\"index\":0,\"name\":\"Cellular Line\",\"number\":\"+8613800000000\"}\n"
+              "{\"index\":1,\"name\":\"Cellular Line\",\"number\":\"+8613922223333\"}\n"
+              "{\"index\":2,\"name\":\"蓝牙\",\"number\":\"\"}\n");
+    // The SIM is on the last line of that name.
+    EXPECT_EQ(Ok({"sim", "show"}), "{\"number\":\"+8613922223333\"}\n");
+    EXPECT_EQ(Phone({"line", "add"}).exitCode, 2);
+    EXPECT_EQ(Phone({"line", "add", "a", "b", "c"}).exitCode, 2);
+}
+
 TEST_F(PhoneCli, ContactsAddAndList) {
     EXPECT_EQ(Ok({"contacts", "list"}), "");
     Ok({"contacts", "add", "--mobile", "13800138000", "--last", "张", "--first", "三"});
