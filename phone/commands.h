@@ -45,6 +45,8 @@ int SimSet(const Invocation& call);
 int SimRemove(const Invocation& call);
 int LinesList(const Invocation& call);
 int LineAdd(const Invocation& call);
+bool NetworkArgsValid(const std::vector<std::string>& args);
+int Network(const Invocation& call);
 bool ContactOptionsValid(const std::vector<std::string>& args);
 int ContactsAdd(const Invocation& call);
 int ContactsList(const Invocation& call);

@@ -42,6 +42,7 @@ const Command kCommands[] = {
     {"sim remove", "", 0, 0, SimRemove},
     {"lines", "", 0, 0, LinesList},
     {"line add", "NAME [NUMBER]", 1, 2, LineAdd},
+    {"network", "[on|off]", 0, 1, Network, NetworkArgsValid},
     {"contacts add", kContactOptions, 0, 10, ContactsAdd, ContactOptionsValid},
     {"contacts list", "", 0, 0, ContactsList},
     {"inbox", "", 0, 0, InboxList},

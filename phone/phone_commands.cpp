@@ -97,6 +97,22 @@ int LineAdd(const Invocation& call) {
     return 0;
 }
 
+bool NetworkArgsValid(const std::vector<std::string>& args) {
+    return args.empty() || args[0] == "on" || args[0] == "off";
+}
+
+// Without an argument prints the network's state; with on or off sets it.
+int Network(const Invocation& call) {
+    platform::PhoneDb& phone = call.device.Phone();
+    if (call.args.empty()) {
+        call.out << (phone.NetworkOn() ? "on" : "off") << '\n';
+        return 0;
+    }
+    if (!phone.SetNetworkOn(call.args[0] == "on"))
+        return Fail(call, "cannot switch the network");
+    return 0;
+}
+
 bool ContactOptionsValid(const std::vector<std::string>& args) {
     return ParseContactOptions(args).has_value();
 }

@@ -31,6 +31,9 @@ CREATE TABLE IF NOT EXISTS calls(
 CREATE TABLE IF NOT EXISTS launches(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   path TEXT NOT NULL, cmdline TEXT NOT NULL, time TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS switches(
+  name TEXT PRIMARY KEY,
+  value INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS notices(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   sender TEXT NOT NULL, text TEXT NOT NULL, vibration TEXT, time TEXT NOT NULL);
@@ -160,6 +163,19 @@ bool PhoneDb::SetSimNumber(std::u16string_view number) {
 bool PhoneDb::RemoveSim() {
     return m_impl->WriteOne("DELETE FROM lines WHERE name = ?",
                             [](sql::Query& q) { q.BindText(1, Utf8(kCellularLineName)); });
+}
+
+bool PhoneDb::NetworkOn() {
+    return m_impl->Locked(true, [](sql::Database& db) {
+        sql::Query q(db, "SELECT value FROM switches WHERE name = 'network'");
+        return !q.Step() || q.Int(0) != 0;
+    });
+}
+
+bool PhoneDb::SetNetworkOn(bool on) {
+    return m_impl->WriteOne("INSERT INTO switches(name, value) VALUES('network', ?) "
+                            "ON CONFLICT(name) DO UPDATE SET value = excluded.value",
+                            [&](sql::Query& q) { q.Bind(1, on ? 1 : 0); });
 }
 
 bool PhoneDb::AddContact(const PhoneContact& c) {

@@ -1,8 +1,8 @@
 #pragma once
 
-// The rest of the phone's state, beside the registry: the SIM card, the contacts, the
-// ordinary inbox and the logs of what the program asked the phone to do (SMS sent, calls,
-// program starts, notices). Kept in phone.db of the device directory.
+// The rest of the phone's state, beside the registry: the SIM card, the SMS network, the
+// contacts, the ordinary inbox and the logs of what the program asked the phone to do (SMS
+// sent, calls, program starts, notices). Kept in phone.db of the device directory.
 //
 // Safe to use from several threads of a process and from several processes at once. Writers
 // answer false when the file cannot be written; readers answer an empty list when it cannot
@@ -77,6 +77,10 @@ public:
     bool SetSimNumber(std::u16string_view number);
     // Removes every line named kCellularLineName: the phone then has no SIM.
     bool RemoveSim();
+
+    // The SMS network: a fresh phone's is on; while it is off, sending an SMS fails.
+    bool NetworkOn();
+    bool SetNetworkOn(bool on);
 
     // Contacts, in the order added.
     bool AddContact(const PhoneContact& contact);

@@ -11,6 +11,7 @@
 #include "platform/gui/ui_thread.h"
 #include "platform/gui/window.h"
 #include "platform/shell.h"
+#include "platform/sms.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -134,6 +135,7 @@ struct ScriptDriver::Impl {
         CDialog::SetObserver({});
         SetMessageBoxObserver({});
         platform::SetShellObserver({});
+        platform::SetSmsObserver({});
         SetBubbleObserver({});
         SetHoldObserver({});
         transcript.End(code);
@@ -539,6 +541,7 @@ ScriptDriver::~ScriptDriver() {
     CDialog::SetObserver({});
     SetMessageBoxObserver({});
     platform::SetShellObserver({});
+    platform::SetSmsObserver({});
     SetBubbleObserver({});
     SetHoldObserver({});
 }
@@ -555,6 +558,8 @@ void ScriptDriver::Start() {
                                     d.transcript.Launch(path, cmdline);
                                 },
                                 [&d](std::u16string_view number) { d.transcript.Call(number); }});
+    platform::SetSmsObserver([&d](std::u16string_view to, std::u16string_view text,
+                                  HRESULT result) { d.transcript.Sms(to, text, result); });
     SetBubbleObserver({[&d](const Notification& n) { d.transcript.Bubble(n.title, n.html); },
                        [&d] { d.transcript.BubbleRemoved(); }});
     SetHoldObserver([&d](std::optional<int> menu) { d.transcript.Popup(menu); });

@@ -216,6 +216,8 @@ TEST(PhoneCliArguments, BadArgumentsPrintUsageAndExit2WithoutTouchingTheDevice) 
         {"contacts", "add", "--first"},
         {"contacts", "add", "x"},
         {"inbox", "extra"},
+        {"network", "maybe"},
+        {"network", "on", "off"},
         {"reg", "dump", "--device"},
     };
     for (const auto& args : cases) {
@@ -344,6 +346,15 @@ TEST_F(PhoneCli, LinesListAndAdd) {
     EXPECT_EQ(Ok({"sim", "show"}), "{\"number\":\"+8613922223333\"}\n");
     EXPECT_EQ(Phone({"line", "add"}).exitCode, 2);
     EXPECT_EQ(Phone({"line", "add", "a", "b", "c"}).exitCode, 2);
+}
+
+TEST_F(PhoneCli, NetworkIsOnUntilSwitchedOff) {
+    EXPECT_EQ(Ok({"network"}), "on\n");
+    Ok({"network", "off"});
+    EXPECT_EQ(Ok({"network"}), "off\n");
+    EXPECT_FALSE(dev().Phone().NetworkOn());
+    Ok({"network", "on"});
+    EXPECT_EQ(Ok({"network"}), "on\n");
 }
 
 TEST_F(PhoneCli, ContactsAddAndList) {
