@@ -149,7 +149,10 @@ bool SetLastListName(const CString& text) {
     Exchange& x = TheExchange();
     if (!x.doc || x.Lists().empty())
         return true;
-    const XmlElement name = x.Children(static_cast<int>(x.Lists().size()) - 1).front();
+    const auto& children = x.Children(static_cast<int>(x.Lists().size()) - 1);
+    if (children.empty())
+        return true; // a list of a hand-made file without its name element
+    const XmlElement name = children.front();
     x.doc->SetText(name, text.str());
     return x.Store(name);
 }

@@ -1,9 +1,11 @@
 #include "exchange/ExchangeHandlers.h"
 
 #include "exchange/ExchangeDocument.h"
+#include "platform/device.h"
 #include "platform/file_copy.h"
 #include "platform/gui/winapp.h"
 #include "platform/gui/wnd.h"
+#include "platform/registry.h"
 #include "res/Resources.h"
 #include "store/CRegistryStore.h"
 #include "store/MessageStore.h"
@@ -31,14 +33,45 @@ void Notice(CWnd& owner, const CString& text) {
     owner.MessageBox(text, kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
-// Writes an imported value unless the program could not read it back (it would end every
-// later listing of the key early and so hide what lies after it); false when skipped.
-bool WriteReadable(const CString& keyPath, const CString& name, const CString& text) {
-    if (name.GetLength() > kLongestName || text.GetLength() > kLongestText)
-        return false;
-    CRegistryStore::WriteString(keyPath, name, text);
-    return true;
-}
+// What an import writes, in batches of one registry transaction each: a few commits instead
+// of one a value, and the filter service waits for one batch at most. A value the program
+// could not read back (it would end every later listing of its key early, and so hide what
+// lies after it) is skipped and counted.
+class ImportWriter {
+public:
+    void Add(const CString& keyPath, const CString& name, const CString& text) {
+        if (name.GetLength() > kLongestName || text.GetLength() > kLongestText) {
+            ++m_skipped;
+            return;
+        }
+        m_pending.push_back({keyPath, name, text});
+        if (m_pending.size() == kBatch)
+            Flush();
+    }
+    // Writes what is left; the number of skipped values.
+    int Finish() {
+        Flush();
+        return m_skipped;
+    }
+
+private:
+    static constexpr std::size_t kBatch = 500;
+    struct Value {
+        CString keyPath, name, text;
+    };
+    void Flush() {
+        if (m_pending.empty())
+            return;
+        platform::ThisDevice().GetRegistry().Atomically([this] {
+            for (const Value& v : m_pending)
+                CRegistryStore::WriteString(v.keyPath, v.name, v.text);
+        });
+        m_pending.clear();
+    }
+
+    std::vector<Value> m_pending;
+    int m_skipped = 0;
+};
 
 // The closing message of an import, with the count of skipped values when there are any.
 CString WithSkipped(const CString& text, int skipped) {
@@ -185,11 +218,12 @@ void ImportLists(CWnd& owner) {
             return;
         const char16_t* targets[] = {u"Software\\Tolvane\\Brenwick\\list",
                                      u"Software\\Tolvane\\Brenwick\\listb"};
+        ImportWriter writer;
         for (int list = 0; list < 2; ++list)
             for (int member = 0; member < CountListChildren(list) - 1; ++member)
-                if (!WriteReadable(targets[list], ReadMemberField(list, member, 1),
-                                   ReadMemberField(list, member, 0)))
-                    ++skipped;
+                writer.Add(targets[list], ReadMemberField(list, member, 1),
+                           ReadMemberField(list, member, 0));
+        skipped = writer.Finish();
     }
     Notice(owner, WithSkipped(u"Brenwick名单导入成功！", skipped));
 }
@@ -215,7 +249,7 @@ std::optional<int> ReadMessageFile() {
     CWaitCursor busy;
     if (!LoadDocument(kContentFile))
         return std::nullopt;
-    int skipped = 0;
+    ImportWriter writer;
     for (int list = 0; list < CountLists(); ++list) {
         const CString number = Plus86Form(NumberOfListName(ReadListName(list)));
         const CString inbox = RecordKeyPath(Branch::Inbox, number);
@@ -223,11 +257,10 @@ std::optional<int> ReadMessageFile() {
         for (int member = 0; member < CountListChildren(list) - 1; ++member) {
             const CString time = ReadMemberField(list, member, 0);
             const CString& key = time.Find(kReceivedPrefix) >= 0 ? inbox : outbox;
-            if (!WriteReadable(key, time.Mid(kTimePrefixLength), ReadMemberField(list, member, 1)))
-                ++skipped;
+            writer.Add(key, time.Mid(kTimePrefixLength), ReadMemberField(list, member, 1));
         }
     }
-    return skipped;
+    return writer.Finish();
 }
 
 void ImportMessages(CWnd& owner) {

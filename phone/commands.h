@@ -39,6 +39,7 @@ int EventReset(const Invocation& call);
 
 // phone_commands.cpp
 int Receive(const Invocation& call);
+int Boot(const Invocation& call);
 int PathOf(const Invocation& call);
 int SimShow(const Invocation& call);
 int SimSet(const Invocation& call);

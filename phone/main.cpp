@@ -31,6 +31,7 @@ const Command kCommands[] = {
     {"reg set", "PATH NAME DATA", 3, 3, RegSet},
     {"reg del", "PATH [NAME]", 1, 2, RegDel},
     {"receive", "FROM TEXT", 2, 2, Receive},
+    {"boot", "", 0, 0, Boot},
     {"event state", "NAME", 1, 1, EventState},
     {"event set", "NAME", 1, 1, EventSet},
     {"event reset", "NAME", 1, 1, EventReset},

@@ -56,6 +56,16 @@ int Receive(const Invocation& call) {
     return 0;
 }
 
+int Boot(const Invocation& call) {
+    const auto outcome = CheckSimAtBoot(call.device);
+    if (!outcome.result)
+        return Fail(call, outcome.reason);
+    call.out << BootWord(*outcome.result) << '\n';
+    if (*outcome.result == BootResult::Unsent)
+        call.err << "brenwick-phone: " << outcome.reason << '\n';
+    return 0;
+}
+
 int PathOf(const Invocation& call) {
     const auto host = call.device.HostPath(Utf8ToUtf16(call.args[0]));
     if (!host)

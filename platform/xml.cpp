@@ -16,6 +16,7 @@
 #include <iterator>
 #include <mutex>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -97,8 +98,16 @@ void Escape(std::string& out, const char* text, bool attribute) {
         case '"':
             out += attribute ? "&quot;" : "\"";
             break;
-        default:
+        case '\t':
+        case '\n':
             out += *c;
+            break;
+        default:
+            // Other control characters have no form in XML 1.0, not even as references.
+            if (static_cast<unsigned char>(*c) < 0x20)
+                out += "\xEF\xBF\xBD";
+            else
+                out += *c;
         }
     }
 }
@@ -188,6 +197,7 @@ private:
 
 struct XmlDocument::Impl {
     ~Impl() {
+        CloseFile();
         if (doc)
             xmlFreeDoc(doc);
     }
@@ -286,6 +296,13 @@ struct XmlDocument::Impl {
     std::filesystem::path file;
     std::vector<Span> chain; // as saved
     std::size_t fileSize = 0;
+    int fd = -1; // the saved file, open for the changes that follow
+
+    void CloseFile() {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
     bool saved = false;
 };
 
@@ -441,16 +458,16 @@ bool XmlDocument::Save(const std::filesystem::path& file) {
             break;
         done += static_cast<std::size_t>(n);
     }
-    if (::close(fd) != 0 || done != bytes.size()) {
+    std::error_code error;
+    if (done == bytes.size())
+        std::filesystem::rename(temp, file, error);
+    if (done != bytes.size() || error) {
+        ::close(fd);
         ::unlink(temp.c_str());
         return false;
     }
-    std::error_code error;
-    std::filesystem::rename(temp, file, error);
-    if (error) {
-        std::filesystem::remove(temp, error);
-        return false;
-    }
+    d.CloseFile();
+    d.fd = fd; // now the file's
     d.chain = std::move(chain);
     d.fileSize = bytes.size();
     d.saved = true;
@@ -490,8 +507,9 @@ bool XmlDocument::SaveChange(XmlElement changed) {
     } else {
         same = false;
     }
-    std::error_code sizeError;
-    if (!same || std::filesystem::file_size(d.file, sizeError) != d.fileSize || sizeError)
+    struct stat status {};
+    if (!same || d.fd < 0 || ::fstat(d.fd, &status) != 0 ||
+        static_cast<std::size_t>(status.st_size) != d.fileSize)
         return Save(d.file);
 
     std::vector<Impl::Span> chain(d.chain.begin(),
@@ -505,18 +523,16 @@ bool XmlDocument::SaveChange(XmlElement changed) {
     }
     d.Epilog(tail);
 
-    const int fd = ::open(d.file.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Save(d.file);
-    // One write of the new end; the file only grows when an element is added or filled.
-    const ssize_t written = ::pwrite(fd, tail.data(), tail.size(), static_cast<off_t>(start));
+    // One write of the new end; the file only grows when an element is added or filled, so
+    // it is cut only when a text became shorter.
+    const std::size_t size = start + tail.size();
+    const ssize_t written = ::pwrite(d.fd, tail.data(), tail.size(), static_cast<off_t>(start));
     const bool ok = written == static_cast<ssize_t>(tail.size()) &&
-                    ::ftruncate(fd, static_cast<off_t>(start + tail.size())) == 0;
-    ::close(fd);
+                    (size >= d.fileSize || ::ftruncate(d.fd, static_cast<off_t>(size)) == 0);
     if (!ok)
         return Save(d.file);
     d.chain = std::move(chain);
-    d.fileSize = start + tail.size();
+    d.fileSize = size;
     return true;
 }
 

@@ -175,6 +175,7 @@ TEST_F(ExchangeDocumentTest, ExportKeyToListMakesOneMemberPerReadableValue) {
     CRegistryStore::WriteString(key, u"2005-3-7-9:5:0", u"早");
     CRegistryStore::WriteString(key, u"[*]2005-3-7-9:6:0", u"");
     CRegistryStore::WriteString(key, u"photo", u"\\My Documents\\a.jpg");
+    CRegistryStore::WriteString(key, u"2005-3-7-9:6:30", u"a\x01" u"b\tc");
     CRegistryStore::WriteString(key, u"2005-3-7-9:7:0", std::u16string(128, u'长'));
     CRegistryStore::WriteString(key, u"2005-3-7-9:8:0", u"later");
     Write(u"\\My Documents\\Out.xml", "<groups/>");
@@ -184,10 +185,11 @@ TEST_F(ExchangeDocumentTest, ExportKeyToListMakesOneMemberPerReadableValue) {
 
     std::vector<CString> exported;
     EXPECT_EQ(ExportKeyToList(0, key, kInboxRecords, &exported), 0);
-    EXPECT_EQ(exported, (std::vector<CString>{u"2005-3-7-9:5:0", u"[*]2005-3-7-9:6:0", u"photo"}))
+    EXPECT_EQ(exported, (std::vector<CString>{u"2005-3-7-9:5:0", u"[*]2005-3-7-9:6:0", u"photo",
+                                              u"2005-3-7-9:6:30"}))
         << "a value too long to read ends the key's export";
     EXPECT_EQ(ExportKeyToList(0, u"Software\\Test\\Missing", kOutboxRecords), 0);
-    EXPECT_EQ(CountListChildren(0), 4) << "a missing key adds nothing";
+    EXPECT_EQ(CountListChildren(0), 5) << "a missing key adds nothing";
     EXPECT_EQ(ReadMemberField(0, 0, 0), u"接收时间:2005-3-7-9:5:0");
     EXPECT_EQ(ReadMemberField(0, 1, 1), u"未知") << "an empty text";
     EXPECT_EQ(ReadMemberField(0, 2, 1), u"\\My Documents\\a.jpg");
@@ -204,7 +206,9 @@ TEST_F(ExchangeDocumentTest, ExportKeyToListMakesOneMemberPerReadableValue) {
     // The file holds all of it, read back from disk.
     ASSERT_TRUE(Load(u"\\My Documents\\Out.xml", loaded).empty());
     EXPECT_EQ(CountLists(), 3);
-    EXPECT_EQ(CountListChildren(0), 4);
+    EXPECT_EQ(CountListChildren(0), 5);
+    EXPECT_EQ(ReadMemberField(0, 3, 1), u"a\uFFFDb\tc")
+        << "a control character XML cannot hold becomes U+FFFD; the file still loads";
     EXPECT_EQ(ReadMemberField(2, 0, 1), u"*张三");
 }
 
