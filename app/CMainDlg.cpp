@@ -2,11 +2,13 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CPasswordDlg.h"
+#include "messages/CMessagesDlg.h"
 #include "platform/shell.h"
 #include "res/Resources.h"
 #include "settings/CSettingsDlg.h"
 #include "signal/Signals.h"
 #include "store/CRegistryStore.h"
+#include "store/MessageStore.h"
 #include "store/NumberLists.h"
 #include "store/RegistryKeys.h"
 
@@ -40,7 +42,7 @@ const CMessageMap& CMainDlg::GetMessageMap() const {
         OnClicked(1004, &CMainDlg::OnAdd),
         OnCommand(32771, &CMainDlg::OnDelete),
         OnNotify(CNotice::ItemChanged, 1001, &CMainDlg::OnListRow),
-        OnNotify(CNotice::Click, 1001, &CMainDlg::OnListRow),
+        OnNotify(CNotice::Click, 1001, &CMainDlg::OnListClick),
         OnCommand(32774, &CMainDlg::OnAbout),
         OnCommand(32779, &CMainDlg::OnSystemSms),
         OnClicked(1013, &CMainDlg::OnSwitchList),
@@ -164,10 +166,39 @@ void CMainDlg::OnDelete() {
     LoadList();
 }
 
-// A tap, or a row's change, names the row (-1 below the rows); in the black list that is
-// all a tap does.
+// A row's change names the row (-1 below the rows).
 void CMainDlg::OnListRow(int item) {
     m_selected = item;
+}
+
+void CMainDlg::OnListClick(int item) {
+    m_selected = item;
+    if (m_redView)
+        OpenRedListNumber(item);
+}
+
+// The number's private messages; afterwards the level the owner left set in the viewer is
+// written back under the number exactly as listed.
+void CMainDlg::OpenRedListNumber(int item) {
+    const bool onRow = item >= 0 && item < m_numberList.GetItemCount();
+    const CString number = onRow ? m_numberList.GetItemText(item, 1) : CString();
+    CString name = onRow ? m_numberList.GetItemText(item, 0) : CString();
+    if (name.StartsWith(kUnreadMarker))
+        name = name.Mid(3);
+    if (number.IsEmpty())
+        return;
+
+    CMessagesDlg viewer;
+    viewer.m_number = Plus86Form(number);
+    viewer.m_name = name;
+    viewer.m_level = m_numberList.GetItemText(item, 2);
+    viewer.DoModal();
+
+    CRegistryStore::WriteString(keys::kRedList, number, viewer.m_level + name);
+    m_numberList.SetItemText(item, 2, viewer.m_level);
+    LoadList();
+    m_numberList.SetItemState(item, LVIS_FOCUSED, LVIS_FOCUSED);
+    m_numberList.SetFocus();
 }
 
 void CMainDlg::OnAbout() {

@@ -44,6 +44,9 @@ private:
     void OnAdd();
     void OnDelete();
     void OnListRow(int item);
+    // A tap names the row; in the red list it opens the number's private messages.
+    void OnListClick(int item);
+    void OpenRedListNumber(int item);
     void OnAbout();
     void OnSystemSms();
     void OnSwitchList();

@@ -19,6 +19,8 @@ public:
     CString m_firstEntry;
     CString m_secondEntry;
     CString m_storedPassword;
+    CString m_redEntry;     // the red-list entry the direct view found
+    CString m_redEntryName; // and the name it was found under
 
 protected:
     bool OnInitDialog() override;
@@ -34,4 +36,7 @@ private:
     CString* FocusedEntry();
     void ConfirmNewPassword();
     void CheckPassword();
+    // Opens the private messages of a red-list number typed behind the backup password's
+    // length of characters; false when none is on the red list.
+    bool ShowDirectView(const CString& backup);
 };

@@ -1,6 +1,7 @@
 // brenwick: the owner's program on the phone's 240 x 320 screen.
 //   brenwick [--device DIR] [--scale N]
 //   brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]
+#include "messages/SendJob.h"
 #include "platform/clock.h"
 #include "platform/device.h"
 #include "platform/gui/driver.h"
@@ -93,16 +94,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     platform::UseDevice(device.get());
-    platform::gui::GuiApplication gui(argc, argv, options);
-    RegisterResources();
-    if (!script) {
-        platform::SetRealStarts(true); // the phone's messaging program opens beside this one
-        return platform::gui::RunWinApp();
-    }
-
-    platform::gui::ScriptDriver driver(std::move(actions), transcript);
-    driver.Start();
-    platform::gui::RunWinApp();
-    driver.ProgramEnded();
-    return driver.ExitCode();
+    const int code = [&] {
+        platform::gui::GuiApplication gui(argc, argv, options);
+        RegisterResources();
+        if (!script) {
+            platform::SetRealStarts(true); // the phone's messaging program opens beside this one
+            return platform::gui::RunWinApp();
+        }
+        platform::gui::ScriptDriver driver(std::move(actions), transcript);
+        driver.Start();
+        platform::gui::RunWinApp();
+        driver.ProgramEnded();
+        return driver.ExitCode();
+    }();
+    // An SMS still on its way uses the phone until it is done; the windows are gone by now.
+    WaitForSendJobs();
+    return code;
 }

@@ -128,6 +128,61 @@ DialogTemplate SettingsWindow() {
         true};
 }
 
+// The message viewer: the number's name and number, the level, the branch, the text of the
+// chosen record and the records. The program places the text box and the list itself, by
+// the length of the text shown; the three buttons are hidden and serve the menu's commands.
+DialogTemplate MessagesWindow() {
+    return {134,
+            u"Dialog",
+            DialogKind::Page,
+            160,
+            170,
+            {
+                {1023, ControlKind::Static, u"", 2, 2, 76, 10, kNoWrap},
+                {1016, ControlKind::Static, u"", 80, 2, 78, 10, kRightAlign},
+                {kNoId, ControlKind::Static, u"加密等级：", 2, 14, 42, 10, 0},
+                {1021, ControlKind::Radio, u"高", 44, 13, 22, 11, kGroup},
+                {1022, ControlKind::Radio, u"低", 68, 13, 22, 11, 0},
+                {1031, ControlKind::Combo, u"", 92, 11, 66, 12, kDropDownList},
+                {1017, ControlKind::Edit, u"", 0, 24, 160, 38, kMultiLine | kBorder | kVScroll},
+                {2001, ControlKind::ListView, u"List1", 0, 62, 160, 108,
+                 kReport | kNoHeader | kShowSelAlways},
+                {1019, ControlKind::Button, u"删除", 2, 156, 40, 12, kHidden},
+                {1018, ControlKind::Button, u"回复", 60, 156, 40, 12, kHidden},
+                {1020, ControlKind::Button, u"拨叫", 118, 156, 40, 12, kHidden},
+                {kNoId, ControlKind::InputPanel, u"", 0, 0, 0, 0, 0},
+            },
+            true};
+}
+
+// The compose window: the recipient and the send button, the keep-copies box with the
+// counter beside it, and the text box, over which the phrase list shows in its turn.
+DialogTemplate ComposeWindow() {
+    return {136,
+            u"Dialog",
+            DialogKind::Page,
+            160,
+            170,
+            {
+                {1018, ControlKind::Button, u"发送", 124, 3, 34, 14, 0},
+                {1023, ControlKind::Static, u"", 2, 3, 118, 10, kNoWrap},
+                {1016, ControlKind::Static, u"", 2, 15, 118, 10, 0},
+                {1032, ControlKind::Check, u"保存到红名单发件箱", 2, 27, 104, 11, 0},
+                {1033, ControlKind::Static, u"", 108, 28, 50, 10, kRightAlign},
+                {kNoId, ControlKind::Static, kRule, 0, 35, 160, 8, kNoWrap},
+                {1017, ControlKind::Edit, u"", 0, 43, 160, 127,
+                 kMultiLine | kVScroll | kWantReturn | kBorder},
+                {1034, ControlKind::ListBox, u"", 0, 43, 160, 127, kSorted | kNotify | kHidden},
+                {kNoId, ControlKind::InputPanel, u"", 0, 0, 0, 0, 0},
+            },
+            true};
+}
+
+// The picture viewer: no controls; it draws the whole screen itself.
+DialogTemplate PictureViewer() {
+    return {140, u"", DialogKind::Page, 160, 170, {}, false};
+}
+
 MenuTemplate FullMenu() {
     return {129,
             {{32804, u"退出", {}},
@@ -150,6 +205,24 @@ MenuTemplate ReducedMenu() {
               {{32780, u"系统联系人", {}}, {32779, u"系统短信", {}}, {}, {32774, u"关于", {}}}}}};
 }
 
+MenuTemplate MessagesMenu() {
+    return {141,
+            {{32803, u"返回", {}},
+             {0,
+              u"菜单",
+              {{32799, u"幻灯播放", {}},
+               {32808, u"自动播放", {}},
+               {32795, u"删除短信", {}},
+               {32807, u"设置头像", {}},
+               {32798, u"转发", {}},
+               {32796, u"拨叫", {}},
+               {32797, u"回复", {}}}}}};
+}
+
+MenuTemplate ComposeMenu() {
+    return {139, {{32791, u"常用短语", {}}}};
+}
+
 } // namespace
 
 void RegisterResources() {
@@ -159,6 +232,11 @@ void RegisterResources() {
     RegisterDialog(AboutWindow());
     RegisterDialog(PasswordDialog());
     RegisterDialog(SettingsWindow());
+    RegisterDialog(MessagesWindow());
+    RegisterDialog(ComposeWindow());
+    RegisterDialog(PictureViewer());
     RegisterMenu(FullMenu());
     RegisterMenu(ReducedMenu());
+    RegisterMenu(MessagesMenu());
+    RegisterMenu(ComposeMenu());
 }

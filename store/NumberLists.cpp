@@ -8,6 +8,10 @@ CString Plus86Form(const CString& number) {
     return number.StartsWith(u"+86") ? number : u"+86" + number;
 }
 
+CString WithoutPlus86(const CString& number) {
+    return number.StartsWith(u"+86") ? number.Mid(3) : number;
+}
+
 CListEntry DecodeListEntry(const CString& data) {
     int stars = 0;
     while (stars < data.GetLength() && data[stars] == u'*')

@@ -25,6 +25,9 @@ struct CListEntry {
 
 // The number itself when it begins with "+86", else "+86" and the number.
 CString Plus86Form(const CString& number);
+// The number without its "+86", removed once when present: what the phone sends to and
+// dials.
+CString WithoutPlus86(const CString& number);
 // An entry's data read by the list rule: high when it begins with "*"; the name is the data
 // without all its leading "*".
 CListEntry DecodeListEntry(const CString& data);

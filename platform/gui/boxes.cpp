@@ -117,6 +117,15 @@ int CListBox::AddString(const CString& text) {
     return at;
 }
 
+int CListBox::InsertString(int index, const CString& text) {
+    QListWidget* box = BoxOf<QListWidget>(*this);
+    if (!box || index < -1 || index > box->count())
+        return LB_ERR;
+    const int at = index == -1 ? box->count() : index;
+    box->insertItem(at, ToQt(text));
+    return at;
+}
+
 int CListBox::GetCount() const {
     const QListWidget* box = BoxOf<QListWidget>(*this);
     return box ? box->count() : 0;

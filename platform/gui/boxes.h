@@ -31,6 +31,8 @@ public:
     ~CListBox() override;
     bool SubclassDlgItem(int id, CDialog& dialog);
     int AddString(const CString& text);
+    // Puts text at index (-1: the end) whether the box is sorted or not; the index it went to.
+    int InsertString(int index, const CString& text);
     int GetCount() const;
     int GetCurSel() const; // LB_ERR for none
     int SetCurSel(int index);

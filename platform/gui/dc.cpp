@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPointer>
+#include <QTextOption>
 
 namespace {
 
@@ -209,13 +210,13 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF color) {
 int CDC::DrawText(const CString& text, const CRect& rect, unsigned format) {
     if (!m_painter)
         return 0;
-    int flags = 0;
-    flags |= (format & DT_RIGHT)    ? Qt::AlignRight
-             : (format & DT_CENTER) ? Qt::AlignHCenter
-                                    : Qt::AlignLeft;
-    flags |= (format & DT_VCENTER) && (format & DT_SINGLELINE) ? Qt::AlignVCenter
-             : (format & DT_BOTTOM)                            ? Qt::AlignBottom
-                                                               : Qt::AlignTop;
+    Qt::Alignment alignment = (format & DT_RIGHT)    ? Qt::AlignRight
+                              : (format & DT_CENTER) ? Qt::AlignHCenter
+                                                     : Qt::AlignLeft;
+    alignment |= (format & DT_VCENTER) && (format & DT_SINGLELINE) ? Qt::AlignVCenter
+                 : (format & DT_BOTTOM)                            ? Qt::AlignBottom
+                                                                   : Qt::AlignTop;
+    int flags = static_cast<int>(alignment);
     if (format & DT_SINGLELINE)
         flags |= Qt::TextSingleLine;
     else if (format & DT_WORDBREAK)
@@ -227,7 +228,17 @@ int CDC::DrawText(const CString& text, const CRect& rect, unsigned format) {
     m_painter->save();
     m_painter->setPen(ToQt(m_text));
     QRect drawn;
-    m_painter->drawText(ToQt(rect), flags, QString::fromStdU16String(text.str()), &drawn);
+    const QString qtext = QString::fromStdU16String(text.str());
+    if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE) && (format & DT_NOPREFIX)) {
+        // On the phone a word longer than the line breaks where the line ends; Qt's word
+        // wrap would let it run out of the rectangle. (Drawn this way, text is clipped.)
+        QTextOption option(alignment);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        m_painter->drawText(QRectF(ToQt(rect)), qtext, option);
+        drawn = m_painter->boundingRect(QRectF(ToQt(rect)), qtext, option).toAlignedRect();
+    } else {
+        m_painter->drawText(ToQt(rect), flags, qtext, &drawn);
+    }
     m_painter->restore();
     return drawn.height();
 }

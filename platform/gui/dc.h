@@ -108,7 +108,8 @@ public:
     COLORREF SetTextColor(COLORREF color);
     COLORREF SetBkColor(COLORREF color);
     void FillSolidRect(const CRect& rect, COLORREF color);
-    // Draws text into rect with the flags; returns the height of the text drawn.
+    // Draws text into rect with the flags; returns the height of the text drawn. With
+    // DT_WORDBREAK and DT_NOPREFIX a word longer than the line breaks where the line ends.
     int DrawText(const CString& text, const CRect& rect, unsigned format);
     CSize GetTextExtent(const CString& text) const;
     // Narrows where drawing lands to rect (within what was allowed already).

@@ -600,6 +600,30 @@ void CDialog::SetDlgItemText(int id, const CString& text) {
         c->SetWindowText(text);
 }
 
+namespace {
+QAbstractButton* ButtonOf(const CDialog& dialog, int id) {
+    const CWnd* c = dialog.GetDlgItem(id);
+    return c && c->GetSafeHwnd() ? qobject_cast<QAbstractButton*>(c->GetSafeHwnd()->widget.data())
+                                 : nullptr;
+}
+} // namespace
+
+void CDialog::CheckDlgButton(int id, int check) {
+    QAbstractButton* button = ButtonOf(*this, id);
+    if (!button)
+        return;
+    // An exclusive radio button cannot be unchecked by itself in the toolkit.
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(check != 0);
+    button->setAutoExclusive(exclusive);
+}
+
+int CDialog::IsDlgButtonChecked(int id) const {
+    const QAbstractButton* button = ButtonOf(*this, id);
+    return button && button->isChecked() ? 1 : 0;
+}
+
 CString CDialog::GetDlgItemText(int id) const {
     const CWnd* c = GetDlgItem(id);
     return c ? c->GetWindowText() : CString();
@@ -726,7 +750,7 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value) {
         return;
     if (pDX->m_bSaveAndValidate)
         value = c->GetWindowText();
-    else
+    else if (c->GetWindowText() != value) // an edit keeps its caret, and tells of no change
         c->SetWindowText(value);
 }
 

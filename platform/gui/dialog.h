@@ -151,6 +151,10 @@ public:
     CWnd* GetDlgItem(int id) const;
     void SetDlgItemText(int id, const CString& text);
     CString GetDlgItemText(int id) const;
+    // The check state (0 or 1) of check box or radio button id; checking a radio button
+    // leaves its group's others as they are.
+    void CheckDlgButton(int id, int check);
+    int IsDlgButtonChecked(int id) const;
     int GetTemplateId() const { return m_templateId; }
     const platform::gui::DialogTemplate* GetTemplate() const;
     // The windows of all controls, in template order (null for the ones with nothing to show).

@@ -46,12 +46,16 @@ protected:
 
     // Runs the script; the transcript's records (without the dumps unless asked), and the
     // exit code.
-    std::pair<std::vector<std::string>, int> Script(const std::string& text, bool dumps = false) {
+    std::pair<std::vector<std::string>, int> Script(const std::string& text, bool dumps = false,
+                                                    const std::string& timeScale = "") {
         const fs::path script = m_dir / "run.script", transcript = m_dir / "run.jsonl";
         std::ofstream(script) << text;
-        const auto run =
-            testing_support::Run({BRENWICK_APP, "--device", Device(), "--script", script.string(),
-                                  "--transcript", transcript.string()});
+        std::vector<std::string> argv = {BRENWICK_APP,       "--device",      Device(),
+                                         "--script",         script.string(), "--transcript",
+                                         transcript.string()};
+        if (!timeScale.empty())
+            argv.insert(argv.end(), {"--time-scale", timeScale});
+        const auto run = testing_support::Run(argv);
         std::vector<std::string> lines;
         std::ifstream in(transcript);
         for (std::string line; std::getline(in, line);)
@@ -63,6 +67,17 @@ protected:
     fs::path m_dir;
 };
 
+// The registry keys of the scripts' checks (the number 13800138000's record keys), and the
+// main password "1234" typed at the start.
+namespace keys {
+const std::string kSettings = "HKLM\\Software\\Microsoft\\Brenwick";
+const std::string kBlack = "HKLM\\Software\\Tolvane\\Brenwick\\List";
+const std::string kRed = "HKLM\\Software\\Tolvane\\Brenwick\\Listb";
+const std::string kInbox = "HKLM\\Software\\Tolvane\\Brenwick\\Content\\+8613800138000";
+const std::string kOutbox = "HKLM\\Software\\Tolvane\\Brenwick\\Contentout\\+8613800138000";
+const std::string kLogin = "type 1014 \"1234\"\ntap 1\n"; // the main password
+} // namespace keys
+
 // TEXT of a script action: in double quotes, with \" and \\ escaped.
 inline std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
@@ -72,6 +87,29 @@ inline std::string Quoted(const std::string& text) {
         quoted += c;
     }
     return quoted + "\"";
+}
+
+// The transcript's records of a message box and its answer, and a key of a registry dump.
+inline std::string Box(const std::string& text, const std::string& icon,
+                       const std::string& buttons) {
+    return R"({"ev":"msgbox","text":")" + text + R"(","caption":"短信防火墙","icon":")" + icon +
+           R"(","buttons":")" + buttons + R"("})";
+}
+inline std::string Question(const std::string& text) {
+    return Box(text, "question", "yesno");
+}
+inline std::string Error(const std::string& text) {
+    return Box(text, "stop", "ok");
+}
+inline std::string Answer(const std::string& value) {
+    return R"({"ev":"answer","value":")" + value + R"("})";
+}
+// What reg dump prints for one key holding values (the JSON of the values, comma-separated).
+inline std::string Values(const std::string& path, const std::string& values) {
+    std::string escaped;
+    for (const char c : path)
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return "{\"keys\":[\n{\"path\":\"" + escaped + "\",\"values\":[" + values + "]}\n]}\n";
 }
 
 // The object of control id in a dump record: from its "id" to the brace that ends it.

@@ -75,10 +75,14 @@ TEST_F(MainWindowTest, Screenshots) {
     Store(keys::kSettings, u"PWDBK", u"9999");
     const auto shot = [&](const char* name) { return "shot \"" + (dir / name).string() + "\"\n"; };
 
-    auto lines = Drive(kLogin + "row 1001 1\n" + shot("main-red.png") +
+    // A tap on a red row opens its messages; back from them, the row is the focused one.
+    auto lines = Drive(kLogin + "row 1001 1\nok\n" + shot("main-red.png") +
                        "dump\ntap 1013\nrow 1001 0\n" + shot("main-black.png"));
-    ASSERT_GE(lines.size(), 4u);
-    const std::string& red = lines[3];
+    const auto dump = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with(R"({"ev":"dump")");
+    });
+    ASSERT_NE(dump, lines.end());
+    const std::string& red = *dump;
     EXPECT_NE(
         red.find(
             R"("rows":[["[*]张三","13800138000","*"],["欧阳先生的工作单位电话号码","13912345678","*"],["李四","+8613700001111",""]])"),

@@ -110,6 +110,51 @@ TEST(PictureTest, OffScreenSurfacesCopyPlainAndStretched) {
     EXPECT_EQ(At(backBitmap, 2, 0), RGB(255, 255, 255));
 }
 
+// The smallest rectangle holding the dark pixels of a picture.
+QRect Ink(const QImage& image) {
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).lightness() < 128)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+TEST(PictureTest, WordBreakKeepsEvenAnOverlongWordInsideItsRectangle) {
+    const QRect area(25, 130, 200, 140); // CRect{25, 130, 225, 270}
+    // Sixty digits: one word, twice as wide as its line.
+    std::u16string digits;
+    for (int i = 0; i < 60; ++i)
+        digits += static_cast<char16_t>(u'0' + i % 10);
+    const struct {
+        unsigned format;
+        bool bottomRight; // where the last line ends
+    } cases[] = {
+        {DT_LEFT | DT_WORDBREAK | DT_NOPREFIX, false},
+        {DT_RIGHT | DT_BOTTOM | DT_WORDBREAK | DT_NOPREFIX, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        CBitmap picture;
+        picture.CreateCompatibleBitmap(&dc, 240, 320);
+        dc.SelectObject(&picture);
+        const int height = dc.DrawText(digits, {25, 130, 225, 270}, c.format);
+        const int line = dc.GetTextExtent(u"0").cy;
+        dc.SelectObject(nullptr);
+        const QRect ink = Ink(*picture.Image());
+        EXPECT_TRUE(area.contains(ink)) << "nothing outside the rectangle";
+        EXPECT_GE(height, 2 * line) << "the word broke over two lines";
+        EXPECT_GT(ink.width(), 180) << "the broken word fills its line";
+        EXPECT_GT(ink.height(), line);
+        if (c.bottomRight)
+            EXPECT_GT(ink.bottom(), area.bottom() - line / 2);
+        else
+            EXPECT_LT(ink.top(), area.top() + line / 2);
+    }
+}
+
 constexpr int kSlides = 9401;
 constexpr COLORREF kTeal = RGB(0x00, 0x80, 0x80);
 
