@@ -5,6 +5,7 @@
 #include "messages/CMessagesDlg.h"
 #include "platform/shell.h"
 #include "res/Resources.h"
+#include "settings/CSettingsDlg.h"
 #include "signal/Signals.h"
 #include "store/CRegistryStore.h"
 #include "store/MessageStore.h"
@@ -51,6 +52,7 @@ const CMessageMap& CMainDlg::GetMessageMap() const {
         OnClicked(1005, &CMainDlg::OnFirewall),
         OnCommand(32787, &CMainDlg::OnBackupPassword),
         OnCommand(32804, &CMainDlg::OnExit),
+        OnCommand(32781, &CMainDlg::OnSettings),
     }};
     return map;
 }
@@ -291,6 +293,13 @@ void CMainDlg::ShowFirewallState(bool off) {
     m_firewallOff = off ? 1 : 0;
     SetDlgItemText(1005, off ? u"开" : u"关");
     SetWindowText(off ? u"Brenwick关闭" : u"Brenwick开启");
+}
+
+// The settings window can import lists: the list on view is read again however it closed.
+void CMainDlg::OnSettings() {
+    CSettingsDlg settings(nullptr);
+    settings.DoModal();
+    LoadList();
 }
 
 void CMainDlg::OnExit() {

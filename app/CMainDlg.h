@@ -56,6 +56,7 @@ private:
     void ShowFirewallState(bool off);
     void OnBackupPassword();
     void OnExit();
+    void OnSettings();
 
     std::unique_ptr<platform::gui::CMenuBar> m_menuBar; // menu bar 129
     std::unique_ptr<platform::gui::CMenuBar>

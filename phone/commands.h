@@ -39,10 +39,13 @@ int EventReset(const Invocation& call);
 
 // phone_commands.cpp
 int Receive(const Invocation& call);
+int Boot(const Invocation& call);
 int PathOf(const Invocation& call);
 int SimShow(const Invocation& call);
 int SimSet(const Invocation& call);
 int SimRemove(const Invocation& call);
+int LinesList(const Invocation& call);
+int LineAdd(const Invocation& call);
 bool NetworkArgsValid(const std::vector<std::string>& args);
 int Network(const Invocation& call);
 bool ContactOptionsValid(const std::vector<std::string>& args);

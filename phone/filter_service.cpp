@@ -6,6 +6,7 @@
 #include "platform/events.h"
 #include "platform/phonedb.h"
 #include "platform/registry.h"
+#include "platform/sms.h"
 #include "platform/text.h"
 
 #include <limits>
@@ -246,6 +247,82 @@ ReceiveOutcome ReceiveSms(platform::Device& device, std::u16string_view from,
             outcome.error = e.what;
     }
     return outcome;
+}
+
+namespace {
+
+// A number the phone can send to: digits, after an optional "+".
+bool IsPhoneNumber(std::u16string_view text) {
+    if (text.starts_with(u'+'))
+        text.remove_prefix(1);
+    if (text.size() < 3 || text.size() > 20)
+        return false;
+    for (const char16_t c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+// Sends text to number through the phone's SMS interface; the failing step, or empty.
+std::string SendSms(std::u16string_view number, std::u16string_view text) {
+    SMS_HANDLE handle = 0;
+    if (SmsOpen(SMS_MSGTYPE_TEXT, SMS_MODE_SEND, &handle, nullptr) != S_OK)
+        return "no cellular line: the SMS interface cannot be opened";
+    SMS_ADDRESS to;
+    number.copy(to.ptsAddress, SMS_MAX_ADDRESS_LENGTH - 1);
+    const TEXT_PROVIDER_SPECIFIC_DATA provider;
+    SMS_MESSAGE_ID id = 0;
+    const HRESULT sent = SmsSendMessage(
+        handle, nullptr, &to, nullptr, reinterpret_cast<const std::uint8_t*>(text.data()),
+        text.size() * sizeof(char16_t), reinterpret_cast<const std::uint8_t*>(&provider),
+        sizeof(provider), SMSDE_OPTIMAL, SMS_OPTION_DELIVERY_NONE, &id);
+    SmsClose(handle);
+    if (sent == SMS_E_NETWORKUNREACHABLE)
+        return "the network is off";
+    return sent == S_OK ? "" : "the SMS could not be sent";
+}
+
+} // namespace
+
+std::string_view BootWord(BootResult result) {
+    switch (result) {
+    case BootResult::Notified:
+        return "notified";
+    case BootResult::Ok:
+        return "ok";
+    case BootResult::Unsent:
+        return "unsent";
+    }
+    return "";
+}
+
+std::u16string AntiTheftNotice(std::u16string_view number) {
+    if (number.empty())
+        return u"手机防盗提醒：您的手机换上了另一张SIM卡，未能读出其号码。";
+    return u"手机防盗提醒：您的手机换上了另一张SIM卡，号码为" + std::u16string(number) + u"。";
+}
+
+BootOutcome CheckSimAtBoot(platform::Device& device) {
+    try {
+        const Settings settings(device.GetRegistry());
+        const auto dog = settings.Value(u"DOG");
+        if (!dog)
+            return {BootResult::Ok, ""};
+        // The SIM as the phone's telephony reports it: the last line named "Cellular Line".
+        const auto sim = device.Phone().SimNumber();
+        if (!sim)
+            return {BootResult::Unsent, "no cellular line: the phone has no SIM card"};
+        if (settings.Value(u"SIMID") == *sim)
+            return {BootResult::Ok, ""};
+        if (!IsPhoneNumber(*dog))
+            return {BootResult::Unsent,
+                    "the anti-theft number is no phone number: " + platform::Utf16ToUtf8(*dog)};
+        if (const std::string failed = SendSms(*dog, AntiTheftNotice(*sim)); !failed.empty())
+            return {BootResult::Unsent, failed};
+        return {BootResult::Notified, ""};
+    } catch (const StoreError& e) {
+        return {std::nullopt, e.what};
+    }
 }
 
 } // namespace phone

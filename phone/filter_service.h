@@ -52,4 +52,23 @@ struct ReceiveOutcome {
 ReceiveOutcome ReceiveSms(platform::Device& device, std::u16string_view from,
                           std::u16string_view text);
 
+// The anti-theft check when the phone starts: with "DOG" present and a SIM whose number
+// differs from "SIMID", a notice SMS with the new number goes to the number in "DOG".
+enum class BootResult {
+    Notified, // the notice went out
+    Ok,       // anti-theft off, or the same SIM
+    Unsent,   // a notice was due but could not go: see reason
+};
+std::string_view BootWord(BootResult result);
+
+struct BootOutcome {
+    std::optional<BootResult> result; // none when the phone's stores failed: see reason
+    std::string reason;
+};
+
+BootOutcome CheckSimAtBoot(platform::Device& device);
+
+// The notice SMS for a phone that now has the SIM of number.
+std::u16string AntiTheftNotice(std::u16string_view number);
+
 } // namespace phone

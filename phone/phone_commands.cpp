@@ -60,6 +60,16 @@ int Receive(const Invocation& call) {
     return 0;
 }
 
+int Boot(const Invocation& call) {
+    const auto outcome = CheckSimAtBoot(call.device);
+    if (!outcome.result)
+        return Fail(call, outcome.reason);
+    call.out << BootWord(*outcome.result) << '\n';
+    if (*outcome.result == BootResult::Unsent)
+        call.err << "brenwick-phone: " << outcome.reason << '\n';
+    return 0;
+}
+
 int PathOf(const Invocation& call) {
     const auto host = call.device.HostPath(Utf8ToUtf16(call.args[0]));
     if (!host)
@@ -82,6 +92,22 @@ int SimSet(const Invocation& call) {
 int SimRemove(const Invocation& call) {
     if (!call.device.Phone().RemoveSim())
         return Fail(call, "cannot remove the SIM card");
+    return 0;
+}
+
+int LinesList(const Invocation& call) {
+    return List(call, call.device.Phone().Lines(), [](const platform::PhoneLine& l) {
+        return JsonLine()
+            .Int("index", l.index)
+            .Text("name", l.name)
+            .Text("number", l.subscriberNumber);
+    });
+}
+
+int LineAdd(const Invocation& call) {
+    const std::u16string number = call.args.size() > 1 ? Utf8ToUtf16(call.args[1]) : u"";
+    if (!call.device.Phone().AddLine(Utf8ToUtf16(call.args[0]), number))
+        return Fail(call, "cannot add the line");
     return 0;
 }
 

@@ -103,6 +103,46 @@ DialogTemplate PasswordDialog() {
     return {133, u"", DialogKind::Popup, 130, 144, std::move(controls)};
 }
 
+// The settings: the filter service's options, then the export and import buttons, each
+// with the file it writes or reads. Confirm and cancel are the screen's own.
+DialogTemplate SettingsWindow() {
+    constexpr const char16_t* kAntiTheft =
+        u"开启手机防盗_如检测SIM卡和当前不同，则发送通知短信到下面的手机号";
+    return {
+        135,
+        u"Dialog",
+        DialogKind::Page,
+        160,
+        170,
+        {
+            {1000, ControlKind::Static, u"设置", 4, 2, 60, 10, 0},
+            {kNoId, ControlKind::Static, kRule, 0, 9, 160, 8, kNoWrap},
+            {1026, ControlKind::Check, u"开启红名单高级别号码短信的泡泡提示", 2, 18, 156, 11, 0},
+            {kNoId, ControlKind::Static, u"提示信息（限7字）：", 12, 31, 86, 10, kNoWrap},
+            {1027, ControlKind::Edit, u"", 98, 29, 58, 12, kAutoHScroll | kBorder},
+            {1025, ControlKind::Check, u"开启泡泡震动", 12, 43, 62, 11, 0},
+            {kNoId, ControlKind::Static, u"震动时间：", 78, 44, 40, 10, 0},
+            {1035, ControlKind::Combo, u"", 118, 42, 38, 12, kDropDown | kSorted},
+            {1024, ControlKind::Check, u"只接受红名单号码短信", 2, 56, 156, 11, 0},
+            {1031, ControlKind::Check, u"拒接所有非本机联系人号码短信", 2, 68, 156, 11, 0},
+            {1032, ControlKind::Check, kAntiTheft, 2, 80, 156, 21, kMultiLine},
+            {1033, ControlKind::Edit, u"", 12, 101, 110, 12, kAutoHScroll | kBorder},
+            {kNoId, ControlKind::Static, kRule, 0, 111, 160, 8, kNoWrap},
+            {1028, ControlKind::Button, u"导出名单至", 2, 120, 48, 12, 0},
+            {kNoId, ControlKind::Static, u"\\My Documents\\List.xml", 54, 122, 104, 10, 0},
+            {1029, ControlKind::Button, u"导出短信至", 2, 133, 48, 12, 0},
+            {kNoId, ControlKind::Static, u"\\My Documents\\Content.xml", 54, 135, 104, 10, 0},
+            {1030, ControlKind::Button, u"导入名单从", 2, 146, 48, 12, 0},
+            {kNoId, ControlKind::Static, u"\\My Documents\\List.xml", 54, 148, 104, 10, 0},
+            {1034, ControlKind::Button, u"导入短信从", 2, 159, 48, 12, 0},
+            {kNoId, ControlKind::Static, u"\\My Documents\\Content.xml", 54, 161, 104, 10, 0},
+            {IDOK, ControlKind::Button, u"OK", 0, 0, 1, 1, kHidden | kDefaultButton},
+            {IDCANCEL, ControlKind::Button, u"Cancel", 0, 0, 1, 1, kHidden},
+            {kNoId, ControlKind::InputPanel, u"", 0, 0, 0, 0, 0},
+        },
+        true};
+}
+
 // The message viewer: the number's name and number, the level, the branch, the text of the
 // chosen record and the records. The program places the text box and the list itself, by
 // the length of the text shown; the three buttons are hidden and serve the menu's commands.
@@ -207,6 +247,7 @@ void RegisterResources() {
     RegisterDialog(AboutWindow());
     RegisterDialog(ContactsDialog());
     RegisterDialog(PasswordDialog());
+    RegisterDialog(SettingsWindow());
     RegisterDialog(MessagesWindow());
     RegisterDialog(ComposeWindow());
     RegisterDialog(PictureViewer());

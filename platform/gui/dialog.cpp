@@ -23,7 +23,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "platform/clock.h"
 
@@ -68,6 +72,27 @@ public:
 
 protected:
     bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
+// A check box whose text wraps onto further lines beside its box, as a multi-line check
+// box of the phone's does.
+class WrappingCheckBox : public WholeButton<QCheckBox> {
+public:
+    using WholeButton<QCheckBox>::WholeButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString text = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_CheckBox, option);
+        const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+        const QRect area = rect().adjusted(box.right() + 4, 0, 0, 0);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, text);
+    }
 };
 
 QRect PixelRect(const ControlTemplate& c) {
@@ -125,6 +150,8 @@ QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog,
         QAbstractButton* button = nullptr;
         if (c.kind == ControlKind::Button)
             button = new QPushButton(text, body);
+        else if (c.kind == ControlKind::Check && (c.style & kMultiLine))
+            button = new WrappingCheckBox(text, body);
         else if (c.kind == ControlKind::Check)
             button = new WholeButton<QCheckBox>(text, body);
         else
@@ -747,10 +774,25 @@ void DDX_Check(CDataExchange* pDX, int id, int& value) {
         button->setChecked(value != 0);
 }
 
+namespace {
+// An input limit that, like the phone's, never cuts a longer text already there: the limit
+// follows that text down as characters are deleted, and no character can be added.
+void LimitInput(QLineEdit* edit, int maxChars) {
+    edit->setMaxLength(std::max(maxChars, static_cast<int>(edit->text().size())));
+    const bool connected = edit->property("brenwickLimit").isValid();
+    edit->setProperty("brenwickLimit", maxChars);
+    if (!connected)
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& text) {
+            const int limit = edit->property("brenwickLimit").toInt();
+            edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+        });
+}
+} // namespace
+
 void DDV_MaxChars(CDataExchange* pDX, const CString&, int maxChars) {
     if (pDX->m_bSaveAndValidate)
         return;
     const CWnd* c = pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl);
     if (auto* edit = c ? qobject_cast<QLineEdit*>(c->GetSafeHwnd()->widget.data()) : nullptr)
-        edit->setMaxLength(maxChars); // a longer text already there stays whole
+        LimitInput(edit, maxChars);
 }

@@ -62,9 +62,12 @@ void CWnd::SetWindowText(const CString& text) {
     const QString t = QString::fromStdU16String(text.str());
     if (auto* label = qobject_cast<QLabel*>(w))
         label->setText(t);
-    else if (auto* line = qobject_cast<QLineEdit*>(w))
+    else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        // An input limit holds for typing only: the program's own text goes in whole.
+        if (line->maxLength() < t.size())
+            line->setMaxLength(static_cast<int>(t.size()));
         line->setText(t);
-    else if (auto* edit = qobject_cast<QPlainTextEdit*>(w))
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w))
         edit->setPlainText(t);
     else if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setText(t);

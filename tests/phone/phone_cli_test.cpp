@@ -333,6 +333,89 @@ TEST_F(PhoneCli, SimShowSetRemove) {
     EXPECT_EQ(dev().Phone().SimNumber(), u"13700000000");
 }
 
+TEST_F(PhoneCli, LinesListAndAdd) {
+    EXPECT_EQ(Ok({"lines"}),
+              "{\"index\":0,\"name\":\"Cellular Line\",\"number\":\"+8613800000000\"}\n");
+    Ok({"line", "add", "Cellular Line", "+8613922223333"});
+    Ok({"line", "add", "蓝牙"});
+    EXPECT_EQ(Ok({"lines"}),
+              "{\"index\":0,\"name\":\"Cellular Line\",\"number\":\"+8613800000000\"}\n"
+              "{\"index\":1,\"name\":\"Cellular Line\",\"number\":\"+8613922223333\"}\n"
+              "{\"index\":2,\"name\":\"蓝牙\",\"number\":\"\"}\n");
+    // The SIM is on the last line of that name.
+    EXPECT_EQ(Ok({"sim", "show"}), "{\"number\":\"+8613922223333\"}\n");
+    EXPECT_EQ(Phone({"line", "add"}).exitCode, 2);
+    EXPECT_EQ(Phone({"line", "add", "a", "b", "c"}).exitCode, 2);
+}
+
+TEST_F(PhoneCli, BootSendsTheAntiTheftNoticeWhenAnotherSimIsIn) {
+    const std::string settings = "HKLM\\Software\\Microsoft\\Brenwick";
+    const std::string notice = "手机防盗提醒：您的手机换上了另一张SIM卡，号码为+8613922223333。";
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::string>> setup;
+        std::string out, err;
+        std::string sent; // what the sent log shows afterwards
+    };
+    const std::string sentNotice = "{\"to\":\"13900001111\",\"text\":\"" + notice +
+                                   "\",\"result\":0,\"time\":\"2005-03-07T09:05:00\"}\n";
+    const Case cases[] = {
+        {"anti-theft off", {{"sim", "set", "+8613922223333"}}, "ok\n", "", ""},
+        {"the same SIM",
+         {{"reg", "set", settings, "DOG", "13900001111"},
+          {"reg", "set", settings, "SIMID", "+8613800000000"}},
+         "ok\n",
+         "",
+         ""},
+        {"another SIM",
+         {{"reg", "set", settings, "DOG", "13900001111"},
+          {"reg", "set", settings, "SIMID", "+8613800000000"},
+          {"sim", "set", "+8613922223333"}},
+         "notified\n",
+         "",
+         sentNotice},
+        {"a second cellular line carries the SIM",
+         {{"reg", "set", settings, "DOG", "13900001111"},
+          {"reg", "set", settings, "SIMID", "+8613800000000"},
+          {"line", "add", "Cellular Line", "+8613922223333"}},
+         "notified\n",
+         "",
+         sentNotice},
+        {"no SIM",
+         {{"reg", "set", settings, "DOG", "13900001111"}, {"sim", "remove"}},
+         "unsent\n",
+         "brenwick-phone: no cellular line: the phone has no SIM card\n",
+         ""},
+        {"the untouched number box",
+         {{"reg", "set", settings, "DOG", "<在此输入手机号>"}, {"sim", "set", "+8613922223333"}},
+         "unsent\n",
+         "brenwick-phone: the anti-theft number is no phone number: <在此输入手机号>\n",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing_support::TempDevice fresh;
+        const auto run = [&](std::vector<std::string> args) {
+            args.insert(args.begin(), {BRENWICK_PHONE, "--device", fresh.Arg()});
+            return testing_support::Run(std::move(args), {kFixedTime});
+        };
+        for (const auto& step : c.setup)
+            ASSERT_EQ(run(step).exitCode, 0);
+        const auto boot = run({"boot"});
+        EXPECT_EQ(boot.exitCode, 0);
+        EXPECT_EQ(boot.out, c.out);
+        EXPECT_EQ(boot.err, c.err);
+        EXPECT_EQ(run({"sent"}).out, c.sent);
+    }
+    // With the network off the notice is tried, fails, and says so.
+    Ok({"reg", "set", settings, "DOG", "13900001111"});
+    Ok({"network", "off"});
+    const auto boot = Phone({"boot"});
+    EXPECT_EQ(boot.out, "unsent\n");
+    EXPECT_EQ(boot.err, "brenwick-phone: the network is off\n");
+    EXPECT_NE(Ok({"sent"}).find(notice.substr(0, 30)), std::string::npos);
+}
+
 TEST_F(PhoneCli, NetworkIsOnUntilSwitchedOff) {
     EXPECT_EQ(Ok({"network"}), "on\n");
     Ok({"network", "off"});
