@@ -64,6 +64,14 @@ protected:
         return {lines, run.exitCode};
     }
 
+    // A run after the main password "1234" (which the test stores): the records from the
+    // password box's close on, the dumps apart, and the exit code.
+    struct Run {
+        std::vector<std::string> records, dumps;
+        int code = -1;
+    };
+    Run Use(const std::string& script, const std::string& timeScale = "");
+
     fs::path m_dir;
 };
 
@@ -77,6 +85,24 @@ const std::string kInbox = "HKLM\\Software\\Tolvane\\Brenwick\\Content\\+8613800
 const std::string kOutbox = "HKLM\\Software\\Tolvane\\Brenwick\\Contentout\\+8613800138000";
 const std::string kLogin = "type 1014 \"1234\"\ntap 1\n"; // the main password
 } // namespace keys
+
+inline AppScriptTest::Run AppScriptTest::Use(const std::string& script,
+                                             const std::string& timeScale) {
+    auto [lines, code] = Script(keys::kLogin + script, true, timeScale);
+    Run run;
+    run.code = code;
+    bool in = false;
+    for (auto& line : lines) {
+        if (!in && line == R"({"ev":"close","window":133,"result":1})") {
+            in = true;
+            continue;
+        }
+        if (!in || line.starts_with(R"({"ev":"end")"))
+            continue;
+        (line.starts_with(R"({"ev":"dump")") ? run.dumps : run.records).push_back(line);
+    }
+    return run;
+}
 
 // TEXT of a script action: in double quotes, with \" and \\ escaped.
 inline std::string Quoted(const std::string& text) {

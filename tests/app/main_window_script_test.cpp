@@ -17,32 +17,9 @@ using testing_support::Question;
 using testing_support::Quoted;
 using testing_support::Values;
 
-
 class MainWindowScriptTest : public testing_support::AppScriptTest {
 protected:
     MainWindowScriptTest() { Phone({"reg", "set", kSettings, "PWD", "1234"}); }
-
-    // The records of the script run after the login, and the dumps among them.
-    struct Run {
-        std::vector<std::string> records, dumps;
-        int code = -1;
-    };
-    Run Use(const std::string& script) {
-        auto [lines, code] = Script(kLogin + script, true);
-        Run run;
-        run.code = code;
-        bool in = false;
-        for (auto& line : lines) {
-            if (!in && line == R"({"ev":"close","window":133,"result":1})") {
-                in = true;
-                continue;
-            }
-            if (!in || line.starts_with(R"({"ev":"end")"))
-                continue;
-            (line.starts_with(R"({"ev":"dump")") ? run.dumps : run.records).push_back(line);
-        }
-        return run;
-    }
 };
 
 TEST_F(MainWindowScriptTest, TheFirstStartOpensOnTheRedListWithTheFirewallAsStored) {

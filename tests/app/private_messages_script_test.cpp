@@ -41,29 +41,9 @@ protected:
     }
     ~PrivateMessagesScriptTest() override { unsetenv("BRENWICK_TIME"); }
 
-    struct Run {
-        std::vector<std::string> records, dumps;
-        int code = -1;
-    };
-    // The records after the login, the dumps apart. Pauses run at a hundredth of their
-    // time unless timeScale says otherwise.
+    // Pauses run at a hundredth of their time unless the test says otherwise.
     Run Use(const std::string& script, const std::string& timeScale = "0.01") {
-        return Split(Script(kLogin + script, true, timeScale));
-    }
-    static Run Split(const std::pair<std::vector<std::string>, int>& result) {
-        Run run;
-        run.code = result.second;
-        bool in = false;
-        for (const auto& line : result.first) {
-            if (!in && line == R"({"ev":"close","window":133,"result":1})") {
-                in = true;
-                continue;
-            }
-            if (!in || line.starts_with(R"({"ev":"end")"))
-                continue;
-            (line.starts_with(R"({"ev":"dump")") ? run.dumps : run.records).push_back(line);
-        }
-        return run;
+        return AppScriptTest::Use(script, timeScale);
     }
     static bool Has(const std::vector<std::string>& records, const std::string& record) {
         return std::find(records.begin(), records.end(), record) != records.end();
@@ -190,6 +170,35 @@ TEST_F(PrivateMessagesScriptTest, SendingToWhatThePhoneAllows) {
         EXPECT_EQ(RegDump(outbox), Values(outbox, R"([")" + kStamp + R"(",")" + c.text + R"("])"))
             << "the copy stays whatever became of the send";
     }
+}
+
+// The compose window as the viewer opens it: a phrase that sorts before the hint line is
+// inserted; a long text sent with the box ticked is kept in pieces of at most 126.
+TEST_F(PrivateMessagesScriptTest, ComposingWithPhrasesAndALongText) {
+    Phone({"presets", "add", "1点见"});
+    Phone({"presets", "add", "好的"});
+    std::string text;
+    for (int i = 0; i < 30; ++i)
+        text += "0123456789";
+    const auto run = Use("row 1001 0\nmenu 32797\nmenu 32791\ndump\ndblrow 1034 0\ndblrow 1034 1\n"
+                         "dump\nclear 1017\ntype 1017 \"" +
+                         text + "\"\ntap 1032\ntap 1018\n");
+    EXPECT_EQ(run.code, 0);
+    ASSERT_EQ(run.dumps.size(), 2u);
+    EXPECT_NE(ControlIn(run.dumps[0], 1034)
+                  .find(R"("items":["<双击插入短语,点击常用短语菜单返回>","1点见","好的"])"),
+              std::string::npos)
+        << ControlIn(run.dumps[0], 1034);
+    EXPECT_NE(ControlIn(run.dumps[1], 1017).find(R"("text":"1点见","visible":true)"),
+              std::string::npos)
+        << "the hint changes nothing, the phrase replaces the text: "
+        << ControlIn(run.dumps[1], 1017);
+    EXPECT_NE(ControlIn(run.dumps[1], 1033).find(R"("text":"字数:3")"), std::string::npos);
+    EXPECT_TRUE(Has(run.records, Sms("13800138000", text)));
+    EXPECT_EQ(RegDump(kOutbox),
+              Values(kOutbox, "[\"" + kStamp + "-1\",\"" + text.substr(0, 126) + "\"],[\"" +
+                                  kStamp + "-2\",\"" + text.substr(126, 126) + "\"],[\"" + kStamp +
+                                  "-3\",\"" + text.substr(252) + "\"]"));
 }
 
 // The viewer stays while a send job runs; two jobs at once keep their own texts.
