@@ -98,6 +98,9 @@ std::optional<int> EventCommand(platform::Device& device, const std::string& com
 // Registry commands, in peer_registry.cpp: the exit code, or -1 for a command not its own.
 int RunRegistryCommand(platform::Device& device, const std::string& command,
                        const std::vector<std::string>& args);
+// The filter service in a loop, in peer_receive.cpp: likewise.
+int RunReceiveCommand(platform::Device& device, const std::string& command,
+                      const std::vector<std::string>& args);
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -115,10 +118,10 @@ int main(int argc, char** argv) {
     const std::span<char* const> args(argv + 3, static_cast<std::size_t>(argc - 3));
     if (const auto result = EventCommand(*device, command, args))
         return *result;
-    if (const int rc = RunRegistryCommand(*device, command,
-                                          std::vector<std::string>(args.begin(), args.end()));
-        rc >= 0)
-        return rc;
+    const std::vector<std::string> words(args.begin(), args.end());
+    for (const auto run : {RunRegistryCommand, RunReceiveCommand})
+        if (const int rc = run(*device, command, words); rc >= 0)
+            return rc;
     std::fprintf(stderr, "brenwick-test-peer: unknown command %s\n", command.c_str());
     return 2;
 }

@@ -85,12 +85,34 @@ int ChurnRedList(platform::Registry& registry, const std::vector<std::string>& a
     return 0;
 }
 
+// write-acknowledged PATH: writes values "v0", "v1", ... into HKLM\PATH\k0 ... k2 in turn,
+// one operation each, value i holding "i" and then i * 37 % 1500 letters 'x' (so that
+// records of every length pass); prints "ready" first and "ok i" after write i has
+// committed, until killed; "failed i" ends it.
+int WriteAcknowledged(platform::Registry& registry, const std::vector<std::string>& args) {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int i = 0;; ++i) {
+        const RegStatus status =
+            OnKey(registry, Ascii(args[0] + "\\k" + std::to_string(i % 3)), [&](auto& key) {
+                return key.SetString(Ascii("v" + std::to_string(i)),
+                                     Ascii(std::to_string(i) + std::string(i * 37 % 1500, 'x')));
+            });
+        std::printf("%s %d\n", status == RegStatus::Ok ? "ok" : "failed", i);
+        std::fflush(stdout);
+        if (status != RegStatus::Ok)
+            return 1;
+    }
+}
+
 } // namespace
 
 int RunRegistryCommand(platform::Device& device, const std::string& command,
                        const std::vector<std::string>& args) {
     if (command == "write-records" && args.size() == 2)
         return WriteRecords(device.GetRegistry(), args);
+    if (command == "write-acknowledged" && args.size() == 1)
+        return WriteAcknowledged(device.GetRegistry(), args);
     if (command == "churn-red-list" && args.size() == 2)
         return ChurnRedList(device.GetRegistry(), args);
     return -1;
