@@ -1,6 +1,7 @@
 // brenwick: the owner's program on the phone's 240 x 320 screen.
 //   brenwick [--device DIR] [--scale N]
 //   brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]
+//   brenwick --help | --version
 #include "messages/SendJob.h"
 #include "platform/clock.h"
 #include "platform/device.h"
@@ -18,11 +19,13 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: brenwick [--device DIR] [--scale N]\n"
+    "       brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]\n"
+    "       brenwick --help | --version\n";
+
 int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: brenwick [--device DIR] [--scale N]\n"
-        "       brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -35,7 +38,13 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--device" && hasValue) {
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::puts("brenwick " BRENWICK_VERSION);
+            return 0;
+        } else if (arg == "--device" && hasValue) {
             deviceDir = argv[++i];
         } else if (arg == "--scale" && hasValue) {
             char* end = nullptr;
