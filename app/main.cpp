@@ -29,6 +29,12 @@ int Usage() {
     return 2;
 }
 
+// What --help and --version print; 1 when it could not be written (a full disk, a closed pipe).
+int Answer(const char* text) {
+    std::fputs(text, stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -39,11 +45,9 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+            return Answer(kUsage);
         } else if (arg == "--version") {
-            std::puts("brenwick " BRENWICK_VERSION);
-            return 0;
+            return Answer("brenwick " BRENWICK_VERSION "\n");
         } else if (arg == "--device" && hasValue) {
             deviceDir = argv[++i];
         } else if (arg == "--scale" && hasValue) {

@@ -137,11 +137,11 @@ int Main(std::span<char* const> argv) {
     if (line.help) {
         Usage(std::cout, "");
         std::cout << "       brenwick-phone --help | --version\n";
-        return 0;
+        return std::cout.flush() ? 0 : 1;
     }
     if (line.version) {
         std::cout << "brenwick-phone " BRENWICK_VERSION "\n";
-        return 0;
+        return std::cout.flush() ? 0 : 1;
     }
     const Command* command = nullptr;
     std::size_t taken = 0;

@@ -19,6 +19,12 @@ TEST(AppCli, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "brenwick " BRENWICK_VERSION "\n");
     EXPECT_EQ(r.err, "");
+    // An answer that cannot be written is no success.
+    for (const std::string option : {"--help", "--version"}) {
+        const auto full =
+            testing_support::Run({"/bin/sh", "-c", "'" BRENWICK_APP "' " + option + " >/dev/full"});
+        EXPECT_EQ(full.exitCode, 1) << option;
+    }
 }
 
 TEST(AppCli, BadOptionsPrintUsageOnStandardErrorAndExit2WithoutTouchingTheDevice) {

@@ -244,6 +244,11 @@ TEST(PhoneCliArguments, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "brenwick-phone " BRENWICK_VERSION "\n");
     EXPECT_EQ(r.err, "");
+    for (const std::string option : {"--help", "--version"}) {
+        const auto full = testing_support::Run(
+            {"/bin/sh", "-c", "'" BRENWICK_PHONE "' " + option + " >/dev/full"});
+        EXPECT_EQ(full.exitCode, 1) << option;
+    }
 }
 
 TEST_F(PhoneCli, DeviceOptionAnywhereAndLiteralArgumentsAfterDoubleDash) {
