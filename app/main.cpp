@@ -1,6 +1,7 @@
 // brenwick: the owner's program on the phone's 240 x 320 screen.
 //   brenwick [--device DIR] [--scale N]
 //   brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]
+//   brenwick --help | --version
 #include "messages/SendJob.h"
 #include "platform/clock.h"
 #include "platform/device.h"
@@ -18,12 +19,20 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: brenwick [--device DIR] [--scale N]\n"
+    "       brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]\n"
+    "       brenwick --help | --version\n";
+
 int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: brenwick [--device DIR] [--scale N]\n"
-        "       brenwick [--device DIR] --script FILE [--transcript OUT] [--time-scale F]\n");
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+// What --help and --version print; 1 when it could not be written (a full disk, a closed pipe).
+int Answer(const char* text) {
+    std::fputs(text, stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 } // namespace
@@ -35,7 +44,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--device" && hasValue) {
+        if (arg == "--help" || arg == "-h") {
+            return Answer(kUsage);
+        } else if (arg == "--version") {
+            return Answer("brenwick " BRENWICK_VERSION "\n");
+        } else if (arg == "--device" && hasValue) {
             deviceDir = argv[++i];
         } else if (arg == "--scale" && hasValue) {
             char* end = nullptr;

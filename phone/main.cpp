@@ -1,5 +1,6 @@
 // brenwick-phone: the rest of the phone, for people trying the program and for tests.
 //   brenwick-phone [--device DIR] COMMAND ...
+//   brenwick-phone --help | --version
 // Exit codes: 0 done, 1 the command failed (reason on stderr), 2 bad arguments (usage).
 #include "phone/commands.h"
 #include "platform/device.h"
@@ -97,6 +98,7 @@ struct CommandLine {
     std::optional<std::string> device;
     std::vector<std::string> rest;
     bool help = false;
+    bool version = false;
     bool bad = false;
 };
 
@@ -119,6 +121,8 @@ CommandLine Parse(std::span<char* const> argv) {
             line.device = arg.substr(9);
         } else if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
         } else {
             line.rest.emplace_back(arg);
         }
@@ -132,7 +136,12 @@ int Main(std::span<char* const> argv) {
     CommandLine line = Parse(argv);
     if (line.help) {
         Usage(std::cout, "");
-        return 0;
+        std::cout << "       brenwick-phone --help | --version\n";
+        return std::cout.flush() ? 0 : 1;
+    }
+    if (line.version) {
+        std::cout << "brenwick-phone " BRENWICK_VERSION "\n";
+        return std::cout.flush() ? 0 : 1;
     }
     const Command* command = nullptr;
     std::size_t taken = 0;

@@ -4,6 +4,8 @@
 //                  nine cells split by lines at x = 25, 52, 79, 106, 133, 160, 186, 212
 //                  and a line along the bottom row
 //   make-icons OUTDIR
+// and, for installing, the icon at the desktop's sizes: DIR/NxN/apps/brenwick.png
+//   make-icons --hicolor DIR
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -11,14 +13,17 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
-QImage Icon() {
-    QImage icon(32, 32, QImage::Format_ARGB32);
+// Drawn on a 32 x 32 grid, scaled to size.
+QImage Icon(int size = 32) {
+    QImage icon(size, size, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
     QPainterPath shield;
     shield.moveTo(16, 1.5);
     shield.cubicTo(21, 4.5, 25, 5, 29.5, 5);
@@ -69,13 +74,29 @@ QImage Letters() {
 
 } // namespace
 
+bool WriteHicolor(const QDir& out) {
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("%1x%1/apps").arg(size);
+        if (!out.mkpath(dir) || !Icon(size).save(out.filePath(dir + "/brenwick.png"), "PNG"))
+            return false;
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-icons OUTDIR\n");
+    const bool hicolor = argc == 3 && std::string_view(argv[1]) == "--hicolor";
+    if (argc != 2 && !hicolor) {
+        std::fprintf(stderr, "usage: make-icons OUTDIR\n       make-icons --hicolor DIR\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (hicolor) {
+        if (WriteHicolor(QDir(QString::fromLocal8Bit(argv[2]))))
+            return 0;
+        std::fprintf(stderr, "make-icons: cannot write into %s\n", argv[2]);
+        return 1;
+    }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const bool written = Icon().save(out.filePath("icon128.png"), "PNG") &&
                          Letters().save(out.filePath("letters132.bmp"), "BMP");

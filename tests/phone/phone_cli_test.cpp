@@ -231,6 +231,26 @@ TEST(PhoneCliArguments, BadArgumentsPrintUsageAndExit2WithoutTouchingTheDevice) 
     EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
+TEST(PhoneCliArguments, HelpAndVersionAnswerOnStandardOutput) {
+    for (const std::string option : {"--help", "-h"}) {
+        const auto r = testing_support::Run({BRENWICK_PHONE, option});
+        EXPECT_EQ(r.exitCode, 0) << option;
+        EXPECT_TRUE(r.out.starts_with("usage: brenwick-phone [--device DIR] reg dump [PATH]\n"))
+            << r.out;
+        EXPECT_NE(r.out.find("\n       brenwick-phone --help | --version\n"), std::string::npos);
+        EXPECT_EQ(r.err, "");
+    }
+    const auto r = testing_support::Run({BRENWICK_PHONE, "--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "brenwick-phone " BRENWICK_VERSION "\n");
+    EXPECT_EQ(r.err, "");
+    for (const std::string option : {"--help", "--version"}) {
+        const auto full = testing_support::Run(
+            {"/bin/sh", "-c", "'" BRENWICK_PHONE "' " + option + " >/dev/full"});
+        EXPECT_EQ(full.exitCode, 1) << option;
+    }
+}
+
 TEST_F(PhoneCli, DeviceOptionAnywhereAndLiteralArgumentsAfterDoubleDash) {
     const auto r = testing_support::Run(
         {BRENWICK_PHONE, "receive", "--device", m_device.Arg(), "10086", "--", "--device"});
