@@ -65,6 +65,8 @@ TEST_F(ExchangeDocumentTest, EveryBadFileGivesTheLoadFailureAndNothingElse) {
         {"text after the document element", "<groups/>tail"},
         {"invalid UTF-8", "<groups><list><listname>\xD5\xC5</listname></list></groups>"},
         {"UTF-16 bytes labelled UTF-8", std::string("<\0g\0/\0>\0", 8)},
+        {"bytes that are no GB2312",
+         "<?xml version=\"1.0\" encoding=\"GB2312\"?><groups>\xFF\xFF\xFF</groups>"},
         {"an encoding nobody knows", R"(<?xml version="1.0" encoding="X-NO-SUCH"?><groups/>)"},
         {"an undeclared entity", "<groups>&secret;</groups>"},
         {"an external entity",
@@ -79,8 +81,10 @@ TEST_F(ExchangeDocumentTest, EveryBadFileGivesTheLoadFailureAndNothingElse) {
         SCOPED_TRACE(c.what);
         Write(u"\\My Documents\\Bad.xml", c.bytes);
         bool loaded = true;
+        testing::internal::CaptureStderr();
         EXPECT_EQ(Load(u"\\My Documents\\Bad.xml", loaded, "answer ok\n"),
                   std::vector<std::string>{kLoadFailure});
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the library says nothing itself";
         EXPECT_FALSE(loaded);
         EXPECT_EQ(CountLists(), 0);
         // No document: changes do nothing and the file stays as it was.
@@ -175,7 +179,9 @@ TEST_F(ExchangeDocumentTest, ExportKeyToListMakesOneMemberPerReadableValue) {
     CRegistryStore::WriteString(key, u"2005-3-7-9:5:0", u"早");
     CRegistryStore::WriteString(key, u"[*]2005-3-7-9:6:0", u"");
     CRegistryStore::WriteString(key, u"photo", u"\\My Documents\\a.jpg");
-    CRegistryStore::WriteString(key, u"2005-3-7-9:6:30", u"a\x01" u"b\tc");
+    CRegistryStore::WriteString(key, u"2005-3-7-9:6:30",
+                                u"a\x01"
+                                u"b\tc");
     CRegistryStore::WriteString(key, u"2005-3-7-9:7:0", std::u16string(128, u'长'));
     CRegistryStore::WriteString(key, u"2005-3-7-9:8:0", u"later");
     Write(u"\\My Documents\\Out.xml", "<groups/>");
