@@ -764,8 +764,7 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value) {
 }
 
 void DDX_Check(CDataExchange* pDX, int id, int& value) {
-    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
-    auto* button = c ? qobject_cast<QAbstractButton*>(c->GetSafeHwnd()->widget.data()) : nullptr;
+    QAbstractButton* button = ButtonOf(*pDX->m_pDlgWnd, id);
     if (!button)
         return;
     if (pDX->m_bSaveAndValidate)
