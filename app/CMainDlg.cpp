@@ -3,7 +3,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CPasswordDlg.h"
 #include "messages/CMessagesDlg.h"
-#include "platform/shell.h"
+#include "platform/shell/launch.h"
 #include "res/Resources.h"
 #include "settings/CSettingsDlg.h"
 #include "signal/Signals.h"

@@ -6,8 +6,8 @@
 // service stores messages.
 
 #include "platform/gui/dialog.h"
-#include "platform/gui/menu.h"
 #include "platform/gui/winapp.h"
+#include "platform/shell/menu.h"
 #include "signal/CWatcher.h"
 #include "ui/CNumberListCtrl.h"
 

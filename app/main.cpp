@@ -5,10 +5,10 @@
 #include "messages/SendJob.h"
 #include "platform/clock.h"
 #include "platform/device.h"
-#include "platform/gui/driver.h"
-#include "platform/gui/gui_app.h"
 #include "platform/gui/winapp.h"
-#include "platform/shell.h"
+#include "platform/script/driver.h"
+#include "platform/shell/gui_app.h"
+#include "platform/shell/launch.h"
 #include "res/Resources.h"
 
 #include <cstdio>

@@ -7,8 +7,8 @@
 #include "bench_device.h"
 
 #include "platform/contacts.h"
-#include "platform/gui/gui_app.h"
 #include "platform/phonedb.h"
+#include "platform/shell/gui_app.h"
 #include "platform/text.h"
 #include "res/Resources.h"
 #include "ui/CContactsDlg.h"

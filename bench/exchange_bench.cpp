@@ -3,8 +3,8 @@
 // the two times is printed for each.
 #include "bench_device.h"
 #include "exchange/ExchangeHandlers.h"
-#include "platform/gui/gui_app.h"
 #include "platform/gui/wnd.h"
+#include "platform/shell/gui_app.h"
 
 #include <benchmark/benchmark.h>
 #include <map>
@@ -44,7 +44,12 @@ void MessageExport(benchmark::State& state) {
             state.SkipWithError("the export failed");
     CountRecords(state);
 }
-BENCHMARK(MessageExport)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(MessageExport)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0)
+    ->UseRealTime();
 
 void MessageImport(benchmark::State& state) {
     Fill(static_cast<int>(state.range(0)));
@@ -56,7 +61,12 @@ void MessageImport(benchmark::State& state) {
             state.SkipWithError("the import failed");
     CountRecords(state);
 }
-BENCHMARK(MessageImport)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(MessageImport)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0)
+    ->UseRealTime();
 
 // Keeps each run's real time per iteration, to print the ratios of the two sizes.
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -9,9 +9,9 @@
 #include "bench_device.h"
 
 #include "app/CMainDlg.h"
-#include "platform/gui/driver.h"
-#include "platform/gui/gui_app.h"
 #include "platform/gui/window.h"
+#include "platform/script/driver.h"
+#include "platform/shell/gui_app.h"
 #include "res/Resources.h"
 #include "signal/Signals.h"
 

@@ -5,9 +5,9 @@
 #include "bench_device.h"
 
 #include "messages/CMessagesDlg.h"
-#include "platform/gui/gui_app.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/window.h"
+#include "platform/shell/gui_app.h"
+#include "platform/shell/phone_screen.h"
 #include "res/Resources.h"
 
 #include <QApplication>

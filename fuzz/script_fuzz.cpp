@@ -1,5 +1,5 @@
 // A script of a headless run, as any file given to --script may hold it.
-#include "platform/gui/script.h"
+#include "platform/script/script.h"
 
 #include <cstdint>
 #include <cstdlib>

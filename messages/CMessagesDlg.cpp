@@ -2,8 +2,8 @@
 
 #include "messages/CComposeDlg.h"
 #include "messages/SendJob.h"
-#include "platform/gui/file_dialog.h"
-#include "platform/shell.h"
+#include "platform/shell/file_dialog.h"
+#include "platform/shell/launch.h"
 #include "res/Resources.h"
 #include "store/MessageStore.h"
 #include "store/NumberLists.h"

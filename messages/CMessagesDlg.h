@@ -7,7 +7,7 @@
 
 #include "platform/gui/boxes.h"
 #include "platform/gui/dialog.h"
-#include "platform/gui/menu.h"
+#include "platform/shell/menu.h"
 #include "signal/CWatcher.h"
 #include "ui/CNumberListCtrl.h"
 

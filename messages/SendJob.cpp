@@ -1,8 +1,8 @@
 #include "messages/SendJob.h"
 
-#include "platform/gui/bubble.h"
 #include "platform/gui/ui_thread.h"
 #include "platform/gui/winapp.h"
+#include "platform/shell/bubble.h"
 #include "platform/thread.h"
 #include "store/NumberLists.h"
 

@@ -3,9 +3,9 @@
 
 #include "phone/commands.h"
 #include "platform/device.h"
-#include "platform/gui/gui_app.h"
-#include "platform/gui/phone_look.h"
 #include "platform/phonedb.h"
+#include "platform/shell/gui_app.h"
+#include "platform/shell/phone_look.h"
 
 #include <QApplication>
 #include <QEvent>

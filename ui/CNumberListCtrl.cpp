@@ -1,6 +1,6 @@
 #include "ui/CNumberListCtrl.h"
 
-#include "platform/gui/menu.h"
+#include "platform/shell/menu.h"
 
 namespace {
 

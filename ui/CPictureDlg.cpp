@@ -1,7 +1,7 @@
 #include "ui/CPictureDlg.h"
 
-#include "platform/gui/menu.h"
 #include "platform/gui/ui_thread.h"
+#include "platform/shell/menu.h"
 #include "store/CRegistryStore.h"
 #include "store/MessageStore.h"
 

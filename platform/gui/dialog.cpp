@@ -1,213 +1,34 @@
 #include "platform/gui/dialog.h"
 
-#include "platform/gui/list_view_widget.h"
-#include "platform/gui/phone_screen.h"
+#include "platform/clock.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/desktop.h"
 #include "platform/gui/resources.h"
 #include "platform/gui/window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 #include <QTimer>
 
 #include <algorithm>
 
-#include "platform/clock.h"
-
-using platform::gui::ControlKind;
-using platform::gui::ControlTemplate;
+using platform::gui::Desktop;
 using platform::gui::DialogKind;
 using platform::gui::DialogTemplate;
-using platform::gui::PhoneScreen;
 using platform::gui::detail::Window;
 
 namespace {
 
 QString ToQt(const CString& s) {
     return QString::fromStdU16String(s.str());
-}
-
-// Tells the dialog when one of its controls gains or loses the input focus.
-class FocusWatcher : public QObject {
-public:
-    FocusWatcher(QObject* parent, CDialog& dialog, int id)
-        : QObject(parent), m_dialog(dialog), m_id(id) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::FocusIn)
-            m_dialog.Dispatch(CNotice::SetFocus, m_id);
-        else if (event->type() == QEvent::FocusOut)
-            m_dialog.Dispatch(CNotice::KillFocus, m_id);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    CDialog& m_dialog;
-    int m_id;
-};
-
-// On the phone a tap anywhere in a check box's or radio button's window toggles it, not
-// only on its box and label as Qt has it.
-template <class Button> class WholeButton : public Button {
-public:
-    using Button::Button;
-
-protected:
-    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
-};
-
-// A check box whose text wraps onto further lines beside its box, as a multi-line check
-// box of the phone's does.
-class WrappingCheckBox : public WholeButton<QCheckBox> {
-public:
-    using WholeButton<QCheckBox>::WholeButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        const QString text = option.text;
-        option.text.clear();
-        painter.drawControl(QStyle::CE_CheckBox, option);
-        const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
-        const QRect area = rect().adjusted(box.right() + 4, 0, 0, 0);
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, text);
-    }
-};
-
-QRect PixelRect(const ControlTemplate& c) {
-    using platform::gui::DialogUnitsToPixelsX;
-    using platform::gui::DialogUnitsToPixelsY;
-    return {DialogUnitsToPixelsX(c.x), DialogUnitsToPixelsY(c.y), DialogUnitsToPixelsX(c.width),
-            DialogUnitsToPixelsY(c.height)};
-}
-
-// The widget of one control, wired to tell the dialog what the owner does with it.
-QWidget* MakeControl(const ControlTemplate& c, QWidget* body, CDialog& dialog,
-                     QButtonGroup*& radios) {
-    using namespace platform::gui;
-    const int id = c.id;
-    const QString text = ToQt(c.text);
-    QWidget* widget = nullptr;
-    switch (c.kind) {
-    case ControlKind::Static: {
-        auto* label = new QLabel(text, body);
-        label->setWordWrap(!(c.style & kNoWrap));
-        const Qt::Alignment horizontal = (c.style & kRightAlign) ? Qt::AlignRight
-                                         : (c.style & kCenter)   ? Qt::AlignHCenter
-                                                                 : Qt::AlignLeft;
-        label->setAlignment(horizontal | Qt::AlignTop);
-        if (c.style & (kIcon | kBitmap)) {
-            label->setPixmap(QPixmap::fromImage(platform::gui::detail::ResourceImage(c.image)));
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        }
-        widget = label;
-        break;
-    }
-    case ControlKind::Edit:
-        if (c.style & kMultiLine) {
-            auto* edit = new QPlainTextEdit(text, body);
-            edit->setVerticalScrollBarPolicy((c.style & kVScroll) ? Qt::ScrollBarAlwaysOn
-                                                                  : Qt::ScrollBarAlwaysOff);
-            edit->setReadOnly(c.style & kReadOnly);
-            QObject::connect(edit, &QPlainTextEdit::textChanged, body,
-                             [&dialog, id] { dialog.Dispatch(CNotice::Changed, id); });
-            widget = edit;
-        } else {
-            auto* edit = new QLineEdit(text, body);
-            edit->setFrame(c.style & kBorder); // a bare entry, as over an underline
-            if (c.style & kPassword)
-                edit->setEchoMode(QLineEdit::Password);
-            edit->setReadOnly(c.style & kReadOnly);
-            QObject::connect(edit, &QLineEdit::textChanged, body,
-                             [&dialog, id] { dialog.Dispatch(CNotice::Changed, id); });
-            widget = edit;
-        }
-        break;
-    case ControlKind::Button:
-    case ControlKind::Check:
-    case ControlKind::Radio: {
-        QAbstractButton* button = nullptr;
-        if (c.kind == ControlKind::Button)
-            button = new QPushButton(text, body);
-        else if (c.kind == ControlKind::Check && (c.style & kMultiLine))
-            button = new WrappingCheckBox(text, body);
-        else if (c.kind == ControlKind::Check)
-            button = new WholeButton<QCheckBox>(text, body);
-        else
-            button = new WholeButton<QRadioButton>(text, body);
-        if (c.kind == ControlKind::Radio) {
-            // Radio buttons exclude each other within a group, which starts at a button
-            // marked as its first, or at the first radio button of the dialog.
-            if (!radios || (c.style & kGroup)) {
-                radios = new QButtonGroup(body);
-                radios->setExclusive(true);
-            }
-            radios->addButton(button);
-        }
-        QObject::connect(button, &QAbstractButton::clicked, body,
-                         [&dialog, id] { dialog.Dispatch(CNotice::Clicked, id); });
-        widget = button;
-        break;
-    }
-    case ControlKind::InputPanel:
-        return nullptr; // the desktop's keyboard is real: nothing to show
-    case ControlKind::ListView:
-        widget = new platform::gui::ListViewWidget(body, dialog, id);
-        break;
-    case ControlKind::Combo: {
-        auto* combo = new QComboBox(body);
-        combo->setEditable(c.style & kDropDown);
-        combo->setProperty("sorted", bool(c.style & kSorted));
-        if (combo->isEditable())
-            combo->setInsertPolicy(QComboBox::NoInsert);
-        QObject::connect(combo, &QComboBox::activated, body,
-                         [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
-        widget = combo;
-        break;
-    }
-    case ControlKind::ListBox: {
-        auto* list = new QListWidget(body);
-        list->setProperty("sorted", bool(c.style & kSorted));
-        QObject::connect(list, &QListWidget::itemClicked, body,
-                         [&dialog, id] { dialog.Dispatch(CNotice::SelChange, id); });
-        if (c.style & kNotify)
-            QObject::connect(list, &QListWidget::itemDoubleClicked, body,
-                             [&dialog, id] { dialog.Dispatch(CNotice::DblClick, id); });
-        widget = list;
-        break;
-    }
-    }
-    widget->setGeometry(PixelRect(c));
-    // A static is no target for the pen: a tap on one lands on what lies beneath it.
-    if (c.kind == ControlKind::Static && !(c.style & kNotify))
-        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-    widget->installEventFilter(new FocusWatcher(widget, dialog, id));
-    if (c.style & kHidden)
-        widget->hide();
-    if (c.style & kDisabled)
-        widget->setEnabled(false);
-    return widget;
 }
 
 // The phone's key codes of the keys a desktop keyboard gives.
@@ -239,15 +60,6 @@ unsigned VirtualKey(const QKeyEvent& event) {
 
 CDialogObserver g_observer;
 std::vector<CDialog*> g_openDialogs; // innermost last
-
-// What the screen showed before a page covered it, given back when the page closes.
-struct SavedScreen {
-    QString title;
-    bool ok = false;
-    QString left, right;
-    std::function<void()> onOk, onLeft, onRight;
-    void* keysOwner = nullptr;
-};
 
 } // namespace
 
@@ -359,7 +171,6 @@ struct CDialog::Run {
     bool ended = false;
     bool page = false;
     bool fullScreen = false;
-    SavedScreen saved;
     std::map<unsigned, std::unique_ptr<QTimer>> timers;
 };
 
@@ -390,21 +201,22 @@ namespace {
 
 // The widgets a dialog's window is made of: a page covers the client area; a pop-up covers
 // the whole screen, so that nothing behind its box takes a tap, with the box in its middle.
-void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen, CDialog& dialog) {
+void MakeFrame(CDialog::Run& run, const DialogTemplate& t, Desktop& desktop, CDialog& dialog) {
     run.page = t.kind == DialogKind::Page;
+    QWidget* screen = desktop.Surface();
     if (run.page) {
-        run.frame = std::make_unique<DialogFrame>(screen.ClientArea(), dialog);
-        run.frame->setGeometry(screen.ClientArea()->rect());
+        run.frame = std::make_unique<DialogFrame>(desktop.ClientArea(), dialog);
+        run.frame->setGeometry(desktop.ClientArea()->rect());
         run.body = run.frame.get();
     } else {
-        run.frame = std::make_unique<DialogFrame>(&screen, dialog);
-        run.frame->setGeometry(screen.rect());
+        run.frame = std::make_unique<DialogFrame>(screen, dialog);
+        run.frame->setGeometry(screen->rect());
         auto* box = new QFrame(run.frame.get());
         box->setFrameShape(QFrame::Box);
         const QSize size(platform::gui::DialogUnitsToPixelsX(t.width),
                          platform::gui::DialogUnitsToPixelsY(t.height));
         box->setGeometry(QRect(
-            QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2),
+            QPoint((screen->width() - size.width()) / 2, (screen->height() - size.height()) / 2),
             size));
         // The controls live inside the border, which none of them may paint over.
         run.body = new QWidget(box);
@@ -418,50 +230,16 @@ void MakeFrame(CDialog::Run& run, const DialogTemplate& t, PhoneScreen& screen, 
     run.frame->hide();
 }
 
-// A page takes the navigation bar and the soft keys while it runs, and gives them back.
-void TakeScreen(SavedScreen& saved, PhoneScreen& screen, const QString& title, bool okButton,
-                std::function<void()> onOk) {
-    saved = {screen.Title(), screen.HasOkButton(), screen.LeftSoftKey(),  screen.RightSoftKey(),
-             screen.onOk,    screen.onLeftSoftKey, screen.onRightSoftKey, screen.softKeysOwner};
-    screen.SetTitle(title);
-    screen.SetOkButton(okButton);
-    screen.SetSoftKeys({}, {});
-    screen.onOk = std::move(onOk);
-    screen.onLeftSoftKey = screen.onRightSoftKey = nullptr;
-    screen.softKeysOwner = nullptr;
-}
-
-void GiveScreenBack(const SavedScreen& saved, PhoneScreen& screen) {
-    screen.SetTitle(saved.title);
-    screen.SetOkButton(saved.ok);
-    screen.SetSoftKeys(saved.left, saved.right);
-    screen.onOk = saved.onOk;
-    screen.onLeftSoftKey = saved.onLeft;
-    screen.onRightSoftKey = saved.onRight;
-    screen.softKeysOwner = saved.keysOwner;
-}
-
-// Offscreen there is no window manager to make the screen active, and an inactive window
-// gives no control the input focus.
-void ActivateScreen(PhoneScreen& screen) {
-    if (!screen.isVisible())
-        screen.show();
-    if (!screen.isActiveWindow()) {
-        screen.activateWindow();
-        QApplication::setActiveWindow(&screen);
-    }
-}
-
 } // namespace
 
 int CDialog::DoModal() {
     const DialogTemplate* t = platform::gui::FindDialog(m_templateId);
-    PhoneScreen* screen = PhoneScreen::Instance();
-    if (!t || !screen || m_open)
+    Desktop* desktop = Desktop::Current();
+    if (!t || !desktop || m_open)
         return -1;
-    ActivateScreen(*screen);
+    desktop->Activate();
     m_run = std::make_unique<Run>();
-    MakeFrame(*m_run, *t, *screen, *this);
+    MakeFrame(*m_run, *t, *desktop, *this);
     m_title = CString(t->title);
     m_open = true;
     g_openDialogs.push_back(this);
@@ -471,8 +249,8 @@ int CDialog::DoModal() {
     Attach(m_run->self.get(), 0);
     MakeControls(*t);
     if (m_run->page)
-        TakeScreen(m_run->saved, *screen, ToQt(m_title), t->okButton,
-                   [this] { Dispatch(CNotice::Command, IDOK); });
+        desktop->BeginPage(ToQt(m_title), t->okButton,
+                           [this] { Dispatch(CNotice::Command, IDOK); });
 
     const bool focusFirst = OnInitDialog();
     if (!m_run->ended) {
@@ -494,7 +272,7 @@ int CDialog::DoModal() {
     m_run->timers.clear();
     OnDestroy();
     if (m_run->page)
-        GiveScreenBack(m_run->saved, *screen);
+        desktop->EndPage();
     m_open = false;
     std::erase(g_openDialogs, this);
     for (CWnd* control : m_run->bound)
@@ -510,7 +288,7 @@ int CDialog::DoModal() {
 void CDialog::MakeControls(const DialogTemplate& t) {
     QButtonGroup* radios = nullptr;
     for (const auto& c : t.controls) {
-        QWidget* widget = MakeControl(c, m_run->body, *this, radios);
+        QWidget* widget = platform::gui::detail::MakeControl(c, m_run->body, *this, radios);
         m_run->windows.push_back(std::make_unique<Window>(Window{widget}));
         auto control = std::make_unique<CWnd>();
         control->Attach(m_run->windows.back().get(), c.id);
@@ -607,16 +385,8 @@ void CDialog::SetDlgItemText(int id, const CString& text) {
         c->SetWindowText(text);
 }
 
-namespace {
-QAbstractButton* ButtonOf(const CDialog& dialog, int id) {
-    const CWnd* c = dialog.GetDlgItem(id);
-    return c && c->GetSafeHwnd() ? qobject_cast<QAbstractButton*>(c->GetSafeHwnd()->widget.data())
-                                 : nullptr;
-}
-} // namespace
-
 void CDialog::CheckDlgButton(int id, int check) {
-    QAbstractButton* button = ButtonOf(*this, id);
+    QAbstractButton* button = platform::gui::detail::ButtonOf(*this, id);
     if (!button)
         return;
     // An exclusive radio button cannot be unchecked by itself in the toolkit.
@@ -627,7 +397,7 @@ void CDialog::CheckDlgButton(int id, int check) {
 }
 
 int CDialog::IsDlgButtonChecked(int id) const {
-    const QAbstractButton* button = ButtonOf(*this, id);
+    const QAbstractButton* button = platform::gui::detail::ButtonOf(*this, id);
     return button && button->isChecked() ? 1 : 0;
 }
 
@@ -639,7 +409,7 @@ CString CDialog::GetDlgItemText(int id) const {
 void CDialog::SetWindowText(const CString& text) {
     m_title = text;
     if (m_open && m_run->page)
-        PhoneScreen::Instance()->SetTitle(ToQt(text));
+        Desktop::Current()->SetPageTitle(ToQt(text));
 }
 
 CString CDialog::GetWindowText() const {
@@ -696,9 +466,10 @@ void CDialog::Invalidate() {
 
 // A full-screen page leaves the client area for the screen itself, above the bars.
 void CDialog::SetFullScreen(bool fullScreen) {
-    PhoneScreen* screen = PhoneScreen::Instance();
-    if (!m_run || !m_run->page || m_run->fullScreen == fullScreen || !screen)
+    Desktop* desktop = Desktop::Current();
+    if (!m_run || !m_run->page || m_run->fullScreen == fullScreen || !desktop)
         return;
+    QWidget* screen = desktop->Surface();
     QWidget* frame = m_run->frame.get();
     const bool shown = frame->isVisible();
     QWidget* focused = QApplication::focusWidget();
@@ -707,8 +478,8 @@ void CDialog::SetFullScreen(bool fullScreen) {
         frame->setParent(screen);
         frame->move(at);
     } else {
-        frame->setParent(screen->ClientArea());
-        frame->move(at - PhoneScreen::ClientRect().topLeft());
+        frame->setParent(desktop->ClientArea());
+        frame->move(desktop->ClientArea()->mapFrom(screen, at));
     }
     m_run->fullScreen = fullScreen;
     frame->setVisible(shown);
@@ -719,18 +490,19 @@ void CDialog::SetFullScreen(bool fullScreen) {
 
 void CDialog::SetIcon(HICON icon, bool big) {
     (big ? m_bigIcon : m_smallIcon) = icon;
-    PhoneScreen* screen = PhoneScreen::Instance();
-    if (!big || !icon || !screen)
+    Desktop* desktop = Desktop::Current();
+    if (!big || !icon || !desktop)
         return;
     if (const QImage picture = platform::gui::detail::ResourceImage(icon.resource);
         !picture.isNull())
-        screen->window()->setWindowIcon(QIcon(QPixmap::fromImage(picture)));
+        desktop->Surface()->window()->setWindowIcon(QIcon(QPixmap::fromImage(picture)));
 }
 
 void CDialog::CenterWindow() {
-    PhoneScreen* screen = PhoneScreen::Instance();
-    if (!m_run || m_run->page || !screen)
+    Desktop* desktop = Desktop::Current();
+    if (!m_run || m_run->page || !desktop)
         return;
+    const QWidget* screen = desktop->Surface();
     QWidget* box = m_run->body->parentWidget();
     box->move((screen->width() - box->width()) / 2, (screen->height() - box->height()) / 2);
 }
@@ -750,48 +522,4 @@ bool SHFullScreen(CWnd* window, unsigned state) {
         }
     }
     return false;
-}
-
-void DDX_Text(CDataExchange* pDX, int id, CString& value) {
-    pDX->m_idLastControl = id;
-    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
-    if (!c)
-        return;
-    if (pDX->m_bSaveAndValidate)
-        value = c->GetWindowText();
-    else if (c->GetWindowText() != value) // an edit keeps its caret, and tells of no change
-        c->SetWindowText(value);
-}
-
-void DDX_Check(CDataExchange* pDX, int id, int& value) {
-    QAbstractButton* button = ButtonOf(*pDX->m_pDlgWnd, id);
-    if (!button)
-        return;
-    if (pDX->m_bSaveAndValidate)
-        value = button->isChecked() ? 1 : 0;
-    else
-        button->setChecked(value != 0);
-}
-
-namespace {
-// An input limit that, like the phone's, never cuts a longer text already there: the limit
-// follows that text down as characters are deleted, and no character can be added.
-void LimitInput(QLineEdit* edit, int maxChars) {
-    edit->setMaxLength(std::max(maxChars, static_cast<int>(edit->text().size())));
-    const bool connected = edit->property("brenwickLimit").isValid();
-    edit->setProperty("brenwickLimit", maxChars);
-    if (!connected)
-        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& text) {
-            const int limit = edit->property("brenwickLimit").toInt();
-            edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
-        });
-}
-} // namespace
-
-void DDV_MaxChars(CDataExchange* pDX, const CString&, int maxChars) {
-    if (pDX->m_bSaveAndValidate)
-        return;
-    const CWnd* c = pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl);
-    if (auto* edit = c ? qobject_cast<QLineEdit*>(c->GetSafeHwnd()->widget.data()) : nullptr)
-        LimitInput(edit, maxChars);
 }

@@ -1,8 +1,8 @@
 #include "platform/gui/listctrl.h"
 
+#include "platform/gui/desktop.h"
+#include "platform/gui/hold_gesture.h"
 #include "platform/gui/list_view_widget.h"
-#include "platform/gui/menu.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/window.h"
 
 #include <QApplication>
@@ -78,7 +78,8 @@ ListViewWidget::ListViewWidget(QWidget* parent, CDialog& dialog, int id)
         detail::RunHoldGesture([this] {
             // The gesture goes to the list's object first, at the point of the screen.
             if (owner) {
-                PhoneScreen* screen = PhoneScreen::Instance();
+                Desktop* desktop = Desktop::Current();
+                const QWidget* screen = desktop ? desktop->Surface() : nullptr;
                 const QPoint at =
                     screen && screen->isAncestorOf(this) ? mapTo(screen, m_pressedAt) : m_pressedAt;
                 if (owner->OnHold({at.x(), at.y()}))

@@ -1,6 +1,6 @@
 #include "platform/gui/winapp.h"
 
-#include "platform/gui/phone_screen.h"
+#include "platform/gui/desktop.h"
 #include "platform/gui/resources.h"
 #include "platform/gui/ui_thread.h"
 
@@ -19,8 +19,8 @@ std::atomic<int> g_waits = 0;
 void ChangeWaitCursor(int change) {
     g_waits += change;
     const auto follow = [] {
-        if (auto* screen = platform::gui::PhoneScreen::Instance())
-            screen->ShowWaitCursor(g_waits > 0);
+        if (auto* desktop = platform::gui::Desktop::Current())
+            desktop->ShowWaitCursor(g_waits > 0);
     };
     if (platform::gui::IsUiThread())
         follow();

@@ -1,6 +1,6 @@
 #include "platform/gui/wnd.h"
 
-#include "platform/gui/message_box.h"
+#include "platform/gui/desktop.h"
 #include "platform/gui/window.h"
 
 #include <QAbstractButton>
@@ -112,7 +112,8 @@ int CWnd::MessageBox(const CString& text, const CString& caption, unsigned type)
         request.icon = MsgIcon::Question;
     else if (type & MB_ICONINFORMATION)
         request.icon = MsgIcon::Information;
-    return ShowMessageBox(request);
+    Desktop* desktop = Desktop::Current();
+    return desktop ? desktop->ShowMessageBox(request) : 0;
 }
 
 int AfxMessageBox(const CString& text, unsigned type) {

@@ -1,6 +1,6 @@
 // The password box in-process, driven by scripts: what each text opens, and the keypad.
 #include "app/CPasswordDlg.h"
-#include "platform/gui/driver.h"
+#include "platform/script/driver.h"
 #include "res/Resources.h"
 #include "store/CRegistryStore.h"
 #include "store/RegistryKeys.h"

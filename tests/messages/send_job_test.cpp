@@ -3,10 +3,10 @@
 #include "messages/SendJob.h"
 #include "platform/clock.h"
 #include "platform/device.h"
-#include "platform/gui/bubble.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/ui_thread.h"
 #include "platform/phonedb.h"
+#include "platform/shell/bubble.h"
+#include "platform/shell/phone_screen.h"
 #include "platform/sms.h"
 #include "platform/thread.h"
 

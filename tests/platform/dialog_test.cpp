@@ -1,7 +1,7 @@
 #include "platform/gui/dialog.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/resources.h"
 #include "platform/gui/window.h"
+#include "platform/shell/phone_screen.h"
 
 #include "gui_main.h"
 

@@ -1,8 +1,8 @@
 #include "platform/clock.h"
 #include "platform/gui/dc.h"
 #include "platform/gui/dialog.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/resources.h"
+#include "platform/shell/phone_screen.h"
 
 #include "drive.h"
 #include "gui_main.h"

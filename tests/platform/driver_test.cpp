@@ -1,8 +1,8 @@
 #include "platform/gui/dialog.h"
-#include "platform/gui/driver.h"
-#include "platform/gui/menu.h"
 #include "platform/gui/resources.h"
-#include "platform/shell.h"
+#include "platform/script/driver.h"
+#include "platform/shell/launch.h"
+#include "platform/shell/menu.h"
 
 #include "drive.h"
 #include "gui_main.h"

@@ -1,8 +1,8 @@
 #include "platform/gui/dialog.h"
-#include "platform/gui/driver.h"
-#include "platform/gui/file_dialog_widget.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/resources.h"
+#include "platform/script/driver.h"
+#include "platform/shell/file_dialog_widget.h"
+#include "platform/shell/phone_screen.h"
 
 #include "drive.h"
 #include "gui_main.h"

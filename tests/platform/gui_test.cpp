@@ -1,5 +1,5 @@
-#include "platform/gui/gui_app.h"
-#include "platform/gui/phone_screen.h"
+#include "platform/shell/gui_app.h"
+#include "platform/shell/phone_screen.h"
 
 #include "child_process.h"
 #include "gui_main.h"

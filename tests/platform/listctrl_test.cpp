@@ -1,9 +1,9 @@
 #include "platform/gui/dialog.h"
 #include "platform/gui/listctrl.h"
-#include "platform/gui/menu.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/resources.h"
 #include "platform/gui/window.h"
+#include "platform/shell/menu.h"
+#include "platform/shell/phone_screen.h"
 
 #include "drive.h"
 #include "gui_main.h"

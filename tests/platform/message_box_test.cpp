@@ -1,5 +1,5 @@
-#include "platform/gui/message_box_widget.h"
-#include "platform/gui/phone_screen.h"
+#include "platform/shell/message_box_widget.h"
+#include "platform/shell/phone_screen.h"
 
 #include "gui_main.h"
 

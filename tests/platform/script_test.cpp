@@ -1,5 +1,5 @@
-#include "platform/gui/script.h"
-#include "platform/gui/transcript.h"
+#include "platform/script/script.h"
+#include "platform/script/transcript.h"
 
 #include "temp_device.h"
 

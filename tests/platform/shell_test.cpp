@@ -1,5 +1,5 @@
 #include "platform/phonedb.h"
-#include "platform/shell.h"
+#include "platform/shell/launch.h"
 
 #include "temp_device.h"
 

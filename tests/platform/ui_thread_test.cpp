@@ -1,6 +1,6 @@
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/ui_thread.h"
 #include "platform/gui/winapp.h"
+#include "platform/shell/phone_screen.h"
 
 #include "gui_main.h"
 

@@ -1,9 +1,9 @@
 #include "drive.h"
 
-#include "platform/gui/driver.h"
-#include "platform/gui/file_dialog_widget.h"
-#include "platform/gui/message_box_widget.h"
-#include "platform/gui/popup_menu_widget.h"
+#include "platform/script/driver.h"
+#include "platform/shell/file_dialog_widget.h"
+#include "platform/shell/message_box_widget.h"
+#include "platform/shell/popup_menu_widget.h"
 
 #include <QEventLoop>
 #include <QTimer>

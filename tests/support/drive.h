@@ -4,7 +4,7 @@
 // driver's exit code once the dialog has closed and the script is over.
 
 #include "platform/gui/dialog.h"
-#include "platform/gui/driver.h"
+#include "platform/script/driver.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gui/gui_app.h"
+#include "platform/shell/gui_app.h"
 
 #include <functional>
 

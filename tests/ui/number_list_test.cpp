@@ -1,10 +1,10 @@
 #include "ui/CNumberListCtrl.h"
 
 #include "platform/gui/dialog.h"
-#include "platform/gui/menu.h"
-#include "platform/gui/phone_screen.h"
-#include "platform/gui/popup_menu_widget.h"
 #include "platform/gui/resources.h"
+#include "platform/shell/menu.h"
+#include "platform/shell/phone_screen.h"
+#include "platform/shell/popup_menu_widget.h"
 
 #include "drive.h"
 #include "gui_main.h"

@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/gui/dc.h"
-#include "platform/gui/phone_screen.h"
+#include "platform/shell/phone_screen.h"
 #include "res/Resources.h"
 #include "store/CRegistryStore.h"
 

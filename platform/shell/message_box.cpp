@@ -1,7 +1,7 @@
-#include "platform/gui/message_box_widget.h"
+#include "platform/shell/message_box_widget.h"
 
-#include "platform/gui/overlay.h"
-#include "platform/gui/phone_screen.h"
+#include "platform/shell/overlay.h"
+#include "platform/shell/phone_screen.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

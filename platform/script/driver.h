@@ -5,8 +5,8 @@
 // again, with what happens written to the transcript. An action aimed at a window that is
 // not the one on top (no person could reach it) is a script error and ends the run.
 
-#include "platform/gui/script.h"
-#include "platform/gui/transcript.h"
+#include "platform/script/script.h"
+#include "platform/script/transcript.h"
 
 #include <memory>
 #include <vector>

@@ -1,4 +1,6 @@
-#include "platform/gui/phone_screen.h"
+#include "platform/shell/phone_screen.h"
+
+#include "platform/shell/message_box.h"
 
 #include <QApplication>
 #include <QConicalGradient>
@@ -150,6 +152,46 @@ void PhoneScreen::mouseReleaseEvent(QMouseEvent* event) {
         call(onLeftSoftKey);
     else if (RightKeyRect().contains(at) && !m_right.isEmpty())
         call(onRightSoftKey);
+}
+
+// Offscreen there is no window manager to make the screen active, and an inactive window
+// gives no control the input focus.
+void PhoneScreen::Activate() {
+    if (!isVisible())
+        show();
+    if (!isActiveWindow()) {
+        activateWindow();
+        QApplication::setActiveWindow(this);
+    }
+}
+
+void PhoneScreen::BeginPage(const QString& title, bool okButton, std::function<void()> ok) {
+    m_pagesBelow.push_back(
+        {m_title, m_okShown, m_left, m_right, onOk, onLeftSoftKey, onRightSoftKey, softKeysOwner});
+    SetTitle(title);
+    SetOkButton(okButton);
+    SetSoftKeys({}, {});
+    onOk = std::move(ok);
+    onLeftSoftKey = onRightSoftKey = nullptr;
+    softKeysOwner = nullptr;
+}
+
+void PhoneScreen::EndPage() {
+    if (m_pagesBelow.empty())
+        return;
+    Bars below = std::move(m_pagesBelow.back());
+    m_pagesBelow.pop_back();
+    SetTitle(below.title);
+    SetOkButton(below.ok);
+    SetSoftKeys(below.left, below.right);
+    onOk = std::move(below.onOk);
+    onLeftSoftKey = std::move(below.onLeft);
+    onRightSoftKey = std::move(below.onRight);
+    softKeysOwner = below.keysOwner;
+}
+
+int PhoneScreen::ShowMessageBox(const MessageBoxRequest& request) {
+    return platform::gui::ShowMessageBox(request);
 }
 
 QImage PhoneScreen::Shot() {

@@ -1,4 +1,4 @@
-#include "platform/shell.h"
+#include "platform/shell/launch.h"
 
 #include "platform/device.h"
 #include "platform/phonedb.h"

@@ -1,4 +1,4 @@
-#include "platform/gui/transcript.h"
+#include "platform/script/transcript.h"
 
 #include "platform/json.h"
 

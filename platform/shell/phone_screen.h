@@ -3,16 +3,19 @@
 // The phone's 240 x 320 screen as Pocket PC 2003 drew it: the blue navigation bar (y 0-25)
 // with the active window's title and, for windows that have one, the ok button; the white
 // client area (y 26-293) where the windows live; the grey menu bar (y 294-319) with two
-// soft keys.
+// soft keys. The program's windows stand on it as their desktop.
+
+#include "platform/gui/desktop.h"
 
 #include <QPainter>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 namespace platform::gui {
 
-class PhoneScreen : public QWidget {
+class PhoneScreen : public QWidget, public Desktop {
 public:
     static constexpr int kWidth = 240;
     static constexpr int kHeight = 320;
@@ -36,8 +39,14 @@ public:
     QString LeftSoftKey() const { return m_left; }
     QString RightSoftKey() const { return m_right; }
 
-    // Where a window's own controls go.
-    QWidget* ClientArea() const { return m_client; }
+    // The desktop of the windows.
+    QWidget* Surface() override { return this; }
+    QWidget* ClientArea() override { return m_client; }
+    void Activate() override;
+    void BeginPage(const QString& title, bool okButton, std::function<void()> onOk) override;
+    void SetPageTitle(const QString& title) override { SetTitle(title); }
+    void EndPage() override;
+    int ShowMessageBox(const MessageBoxRequest& request) override;
 
     // What a tap on the ok button or a soft key does (none: nothing).
     std::function<void()> onOk, onLeftSoftKey, onRightSoftKey;
@@ -53,7 +62,7 @@ public:
     QImage Shot();
 
     // The wait cursor, shown or hidden.
-    void ShowWaitCursor(bool shown);
+    void ShowWaitCursor(bool shown) override;
     bool WaitCursorShown() const { return m_waitShown; }
 
     // Where a finger taps the ok button and the soft keys.
@@ -66,7 +75,17 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // What a page took from the page below it, given back when it ends.
+    struct Bars {
+        QString title;
+        bool ok = false;
+        QString left, right;
+        std::function<void()> onOk, onLeft, onRight;
+        void* keysOwner = nullptr;
+    };
+
     QWidget* m_client;
+    std::vector<Bars> m_pagesBelow;
     QString m_title;
     bool m_okShown = false;
     QString m_left, m_right;

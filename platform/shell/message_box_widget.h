@@ -2,7 +2,7 @@
 
 // The widget behind ShowMessageBox, for the parts of the platform that drive it.
 
-#include "platform/gui/message_box.h"
+#include "platform/shell/message_box.h"
 
 #include <QEventLoop>
 #include <QPushButton>

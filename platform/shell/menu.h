@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class CDialog;
@@ -58,14 +57,5 @@ int TrackSubMenu(int menuId, int position, int x, int y, MenuAnchor anchor = Men
 
 // The menu bar that dialog shows, or null.
 CMenuBar* SHFindMenuBar(CDialog& dialog);
-
-// Who watches the tap-and-hold gesture (the transcript): told, once per gesture, which
-// menu resource's pop-up it opened (0 for a pop-up made by hand), or none.
-void SetHoldObserver(std::function<void(std::optional<int> menu)> observer);
-
-namespace detail {
-// Runs what a tap-and-hold sets off, for the watcher.
-void RunHoldGesture(const std::function<void()>& gesture);
-} // namespace detail
 
 } // namespace platform::gui

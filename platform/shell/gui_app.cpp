@@ -1,8 +1,8 @@
-#include "platform/gui/gui_app.h"
+#include "platform/shell/gui_app.h"
 
-#include "platform/gui/phone_look.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/ui_queue.h"
+#include "platform/shell/phone_look.h"
+#include "platform/shell/phone_screen.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,9 +4,9 @@
 // at once, so that a test reading the file while the program runs sees every record as
 // soon as it happens. Texts are UTF-16 in the program and UTF-8 in the file.
 
-#include "platform/gui/message_box.h"
 #include "platform/gui/resources.h"
-#include "platform/gui/script.h"
+#include "platform/script/script.h"
+#include "platform/shell/message_box.h"
 
 #include <iosfwd>
 #include <mutex>

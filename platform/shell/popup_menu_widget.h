@@ -2,8 +2,8 @@
 
 // The widget behind TrackPopupMenu, for the parts of the platform that drive it.
 
-#include "platform/gui/menu.h"
 #include "platform/gui/resources.h"
+#include "platform/shell/menu.h"
 
 #include <QEventLoop>
 #include <QWidget>

@@ -2,7 +2,7 @@
 
 // The widget behind GetOpenFileName, for the parts of the platform that drive it.
 
-#include "platform/gui/file_dialog.h"
+#include "platform/shell/file_dialog.h"
 
 #include <QEventLoop>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
-#include "platform/gui/bubble.h"
+#include "platform/shell/bubble.h"
 
 #include "platform/clock.h"
-#include "platform/gui/phone_screen.h"
 #include "platform/gui/ui_thread.h"
+#include "platform/shell/phone_screen.h"
 
 #include <QLabel>
 #include <QPointer>

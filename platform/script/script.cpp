@@ -1,4 +1,4 @@
-#include "platform/gui/script.h"
+#include "platform/script/script.h"
 
 #include "platform/text.h"
 

@@ -1,8 +1,9 @@
-#include "platform/gui/popup_menu_widget.h"
+#include "platform/shell/popup_menu_widget.h"
 
 #include "platform/gui/dialog.h"
-#include "platform/gui/overlay.h"
-#include "platform/gui/phone_screen.h"
+#include "platform/gui/hold_gesture.h"
+#include "platform/shell/overlay.h"
+#include "platform/shell/phone_screen.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,22 +20,11 @@ constexpr int kMinWidth = 80;
 QPointer<PopupMenuWidget> g_active;
 std::vector<CMenuBar*> g_menuBars; // every menu bar that exists, the newest last
 
-std::function<void(std::optional<int>)> g_holdObserver;
-bool* g_holdReported = nullptr; // while a tap-and-hold runs: whether it opened a menu yet
-
-void ReportHoldMenu(int menuId) {
-    if (g_holdReported && !*g_holdReported) {
-        *g_holdReported = true;
-        if (g_holdObserver)
-            g_holdObserver(menuId);
-    }
-}
-
 int Track(const std::vector<MenuItem>& items, int menuId, int x, int y, MenuAnchor anchor) {
     PhoneScreen* screen = PhoneScreen::Instance();
     if (!screen || items.empty())
         return 0;
-    ReportHoldMenu(menuId);
+    detail::ReportHoldMenu(menuId);
     PopupMenuWidget menu(screen, items, QPoint(x, y), anchor);
     return menu.Exec();
 }
@@ -152,19 +142,6 @@ int TrackSubMenu(int menuId, int position, int x, int y, MenuAnchor anchor) {
         return 0;
     const MenuItem& item = menu->items[static_cast<std::size_t>(position)];
     return item.popup.empty() ? 0 : Track(item.popup, menuId, x, y, anchor);
-}
-
-void SetHoldObserver(std::function<void(std::optional<int>)> observer) {
-    g_holdObserver = std::move(observer);
-}
-
-void detail::RunHoldGesture(const std::function<void()>& gesture) {
-    bool reported = false;
-    bool* outer = std::exchange(g_holdReported, &reported);
-    gesture();
-    g_holdReported = outer;
-    if (!reported && g_holdObserver)
-        g_holdObserver(std::nullopt);
 }
 
 CMenuBar* SHFindMenuBar(CDialog& dialog) {

@@ -1,8 +1,8 @@
-#include "platform/gui/file_dialog_widget.h"
+#include "platform/shell/file_dialog_widget.h"
 
 #include "platform/device.h"
-#include "platform/gui/overlay.h"
-#include "platform/gui/phone_screen.h"
+#include "platform/shell/overlay.h"
+#include "platform/shell/phone_screen.h"
 #include "platform/text.h"
 
 #include <QKeyEvent>
