@@ -6,11 +6,10 @@
 #include <QComboBox>
 #include <QListWidget>
 
+using platform::gui::ToQt;
+
 namespace {
 
-QString ToQt(const CString& s) {
-    return QString::fromStdU16String(s.str());
-}
 CString FromQt(const QString& s) {
     return CString(s.toStdU16String());
 }
@@ -61,7 +60,7 @@ int CComboBox::AddString(const CString& text) {
     QComboBox* box = BoxOf<QComboBox>(*this);
     if (!box)
         return CB_ERR;
-    const QString t = ToQt(text);
+    const QString t = ToQt(text.str());
     const int at = InsertionPoint(box, box->count(), t, [box](int i) { return box->itemText(i); });
     box->insertItem(at, t);
     if (box->isEditable() || box->currentIndex() == at)
@@ -110,7 +109,7 @@ int CListBox::AddString(const CString& text) {
     QListWidget* box = BoxOf<QListWidget>(*this);
     if (!box)
         return LB_ERR;
-    const QString t = ToQt(text);
+    const QString t = ToQt(text.str());
     const int at =
         InsertionPoint(box, box->count(), t, [box](int i) { return box->item(i)->text(); });
     box->insertItem(at, t);
@@ -122,7 +121,7 @@ int CListBox::InsertString(int index, const CString& text) {
     if (!box || index < -1 || index > box->count())
         return LB_ERR;
     const int at = index == -1 ? box->count() : index;
-    box->insertItem(at, ToQt(text));
+    box->insertItem(at, ToQt(text.str()));
     return at;
 }
 
@@ -163,7 +162,7 @@ void DDX_CBString(CDataExchange* pDX, int id, CString& value) {
         value = FromQt(box->currentText());
         return;
     }
-    const QString text = ToQt(value);
+    const QString text = ToQt(value.str());
     for (int i = 0; i < box->count(); ++i)
         if (box->itemText(i).startsWith(text, Qt::CaseInsensitive)) {
             box->setCurrentIndex(i);

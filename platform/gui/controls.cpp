@@ -21,10 +21,6 @@
 namespace platform::gui::detail {
 namespace {
 
-QString ToQt(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
-
 // Tells the dialog when one of its controls gains or loses the input focus.
 class FocusWatcher : public QObject {
 public:

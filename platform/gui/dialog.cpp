@@ -25,11 +25,9 @@ using platform::gui::DialogKind;
 using platform::gui::DialogTemplate;
 using platform::gui::detail::Window;
 
-namespace {
+using platform::gui::ToQt;
 
-QString ToQt(const CString& s) {
-    return QString::fromStdU16String(s.str());
-}
+namespace {
 
 // The phone's key codes of the keys a desktop keyboard gives.
 unsigned VirtualKey(const QKeyEvent& event) {
@@ -249,7 +247,7 @@ int CDialog::DoModal() {
     Attach(m_run->self.get(), 0);
     MakeControls(*t);
     if (m_run->page)
-        desktop->BeginPage(ToQt(m_title), t->okButton,
+        desktop->BeginPage(ToQt(m_title.str()), t->okButton,
                            [this] { Dispatch(CNotice::Command, IDOK); });
 
     const bool focusFirst = OnInitDialog();
@@ -409,7 +407,7 @@ CString CDialog::GetDlgItemText(int id) const {
 void CDialog::SetWindowText(const CString& text) {
     m_title = text;
     if (m_open && m_run->page)
-        Desktop::Current()->SetPageTitle(ToQt(text));
+        Desktop::Current()->SetPageTitle(ToQt(text.str()));
 }
 
 CString CDialog::GetWindowText() const {

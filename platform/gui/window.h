@@ -10,6 +10,16 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <string_view>
+
+namespace platform::gui {
+
+// The program's UTF-16 text as the toolkit's.
+inline QString ToQt(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace platform::gui
 
 namespace platform::gui::detail {
 

@@ -36,11 +36,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Failure = std::optional<std::string>;
 
-QString ToQt(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
 std::string Utf8(const std::u16string& s) {
     return ToQt(s).toStdString();
+}
+
+// The transcript hears of nothing more.
+void StopObserving() {
+    CDialog::SetObserver({});
+    SetMessageBoxObserver({});
+    platform::SetShellObserver({});
+    platform::SetSmsObserver({});
+    SetBubbleObserver({});
+    SetHoldObserver({});
 }
 
 } // namespace
@@ -78,13 +85,7 @@ struct ScriptDriver::Impl {
         finished = true;
         exitCode = code;
         timer.stop();
-        // What the program does while it winds down is no part of the run.
-        CDialog::SetObserver({});
-        SetMessageBoxObserver({});
-        platform::SetShellObserver({});
-        platform::SetSmsObserver({});
-        SetBubbleObserver({});
-        SetHoldObserver({});
+        StopObserving(); // what the program does while it winds down is no part of the run
         transcript.End(code);
         if (endTheProgram)
             QCoreApplication::exit(code); // every modal loop ends, and the program with them
@@ -439,12 +440,7 @@ ScriptDriver::ScriptDriver(std::vector<ScriptAction> actions, Transcript& transc
     : m_impl(std::make_unique<Impl>(std::move(actions), transcript, endTheProgram)) {}
 
 ScriptDriver::~ScriptDriver() {
-    CDialog::SetObserver({});
-    SetMessageBoxObserver({});
-    platform::SetShellObserver({});
-    platform::SetSmsObserver({});
-    SetBubbleObserver({});
-    SetHoldObserver({});
+    StopObserving();
 }
 
 void ScriptDriver::Start() {

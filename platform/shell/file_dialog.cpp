@@ -1,3 +1,4 @@
+#include "platform/gui/window.h"
 #include "platform/shell/file_dialog_widget.h"
 
 #include "platform/device.h"
@@ -31,10 +32,6 @@ const QRect kFolderLine(kMargin, kNavBar + 2, kWidth - 2 * kMargin, 18);
 const QRect kListRect(kMargin, kNavBar + 22, kWidth - 2 * kMargin, 186);
 const QRect kTypeLine(kMargin, kNavBar + 212, kWidth - 2 * kMargin, 18);
 const QRect kNameLine(kMargin, kNavBar + 236, kWidth - 2 * kMargin, 22);
-
-QString ToQt(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 bool IsSeparator(char16_t c) {
     return c == u'\\' || c == u'/';

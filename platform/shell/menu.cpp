@@ -1,3 +1,4 @@
+#include "platform/gui/window.h"
 #include "platform/shell/popup_menu_widget.h"
 
 #include "platform/gui/dialog.h"
@@ -27,10 +28,6 @@ int Track(const std::vector<MenuItem>& items, int menuId, int x, int y, MenuAnch
     detail::ReportHoldMenu(menuId);
     PopupMenuWidget menu(screen, items, QPoint(x, y), anchor);
     return menu.Exec();
-}
-
-QString ToQt(const std::u16string& s) {
-    return QString::fromStdU16String(s);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "platform/gui/window.h"
 #include "platform/shell/message_box_widget.h"
 
 #include "platform/shell/overlay.h"
@@ -21,10 +22,6 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 22;
 constexpr int kPadding = 8;
-
-QString ToQt(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
 
 void DrawIcon(QPainter& p, const QRect& r, MsgIcon icon) {
     if (icon == MsgIcon::None)
